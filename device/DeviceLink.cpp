@@ -1,0 +1,118 @@
+#include "device/DeviceLink.h"
+
+#include "device/Alerts.h"
+#include "device/Clock.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+QString text(const char *source)
+{
+    return QCoreApplication::translate("DeviceLink", source);
+}
+} // namespace
+
+DeviceLink::DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts)
+    : usb_(usb), clock_(clock), alerts_(alerts)
+{
+}
+
+std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
+{
+    handle_ = UsbApi::NoHandle;
+    std::uint32_t count = 0;
+    if (usb_.getNumDevices(&count) != 0) {
+        alerts_.warning(text("KORVALIS USB not connected!"));
+        return 0;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        char buffer[UsbApi::StringBufferSize] = {};
+        if (usb_.getProductString(i, buffer, 0) != 0)
+            continue;
+        buffer[sizeof buffer - 1] = '\0'; // never trust the terminator
+        if (QByteArray(buffer) == id) {
+            index = i;
+            return 1;
+        }
+    }
+    alerts_.warning(text("KORVALIS USB not connected!"));
+    return 0;
+}
+
+std::uint8_t DeviceLink::openDevice(std::uint32_t index)
+{
+    if (usb_.open(index, &handle_) != 0) {
+        alerts_.warning(text("Usb device open error!"));
+        handle_ = UsbApi::NoHandle;
+        return 0;
+    }
+    return 1;
+}
+
+void DeviceLink::closeDevice()
+{
+    if (handle_ != UsbApi::NoHandle && usb_.close(handle_) != 0)
+        alerts_.warning(text("Unable to close device handle!"));
+    handle_ = UsbApi::NoHandle;
+}
+
+std::uint8_t DeviceLink::usbWrite(const std::uint8_t *data, std::uint32_t count,
+                                  std::uint32_t &written, std::uint32_t timeoutMs)
+{
+    std::uint32_t savedRead = 0, savedWrite = 0;
+    usb_.getTimeouts(&savedRead, &savedWrite);
+    usb_.setTimeouts(0, timeoutMs);
+    const int status = usb_.write(handle_, data, count, &written);
+    usb_.setTimeouts(savedRead, savedWrite);
+    return status == 0 ? 1 : 0;
+}
+
+std::uint8_t DeviceLink::usbRead(std::uint8_t *buffer, std::uint32_t capacity,
+                                 std::uint32_t &read, std::uint32_t timeoutMs)
+{
+    std::uint32_t savedRead = 0, savedWrite = 0;
+    usb_.getTimeouts(&savedRead, &savedWrite);
+    usb_.setTimeouts(timeoutMs, 0);
+    const int status = usb_.read(handle_, buffer, capacity, &read);
+    usb_.setTimeouts(savedRead, savedWrite);
+    return status == 0 ? 1 : 0;
+}
+
+std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *request,
+                                  std::uint8_t minimum, std::uint8_t length)
+{
+    std::uint8_t result = 1;
+    std::uint32_t written = 0, bytesRead = 0, waiting = 0;
+    const std::uint32_t start = clock_.tickCount();
+    busy_ = 1;
+
+    if (handle_ != UsbApi::NoHandle) {
+        usb_.flushBuffers(handle_, 1, 1);
+        result = usbWrite(request, length, written, ReplyTimeoutMs);
+        if (result == 1) {
+            while (waiting < 1) {
+                if (std::uint32_t(clock_.tickCount() - start) >= ReplyTimeoutMs)
+                    break;
+                std::uint32_t queueStatus = 0;
+                if (usb_.checkRxQueue(handle_, &waiting, &queueStatus) != 0) {
+                    alerts_.warning(text("Error Checking RX Queue"));
+                    result = 0;
+                }
+            }
+            if (result == 1 && waiting >= 1) {
+                cmd::ReplyBuffer received{};
+                result = usbRead(received.data(), cmd::ReplySize, bytesRead, ReplyTimeoutMs);
+                // A misbehaving library must not make us copy past our buffers.
+                const std::uint32_t copied = std::min<std::uint32_t>(bytesRead, cmd::ReplySize);
+                std::memcpy(reply.data(), received.data(), copied);
+                if (bytesRead < minimum)
+                    result = 0;
+            }
+        }
+    }
+
+    busy_ = 0;
+    return result;
+}

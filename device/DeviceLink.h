@@ -1,0 +1,52 @@
+#pragma once
+
+#include "device/Commands.h"
+#include "device/UsbApi.h"
+
+#include <QByteArray>
+#include <cstdint>
+
+class Alerts;
+class Clock;
+
+// The program's single connection to the device: discovery, open and close, and one
+// request/reply exchange per command. Results are bytes: 1 success, 0 failure.
+class DeviceLink
+{
+public:
+    static constexpr const char *deviceIdString = "2023";
+    static constexpr std::uint32_t ReplyTimeoutMs = 4000;
+
+    DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts);
+
+    std::uint8_t findDevice(QByteArray id, std::uint32_t &index);
+    std::uint8_t openDevice(std::uint32_t index);
+    void closeDevice();
+    std::uint8_t usbWrite(const std::uint8_t *data, std::uint32_t count, std::uint32_t &written,
+                          std::uint32_t timeoutMs);
+    std::uint8_t usbRead(std::uint8_t *buffer, std::uint32_t capacity, std::uint32_t &read,
+                         std::uint32_t timeoutMs);
+    // Sends `length` request bytes as they are and copies the reply (at most 64 bytes) into
+    // `reply`. No device open, or no reply within 4000 ms, leaves `reply` untouched and returns 1.
+    std::uint8_t transact(cmd::ReplyBuffer &reply, const std::uint8_t *request,
+                          std::uint8_t minimum, std::uint8_t length);
+    std::uint8_t transact(cmd::ReplyBuffer &reply, const cmd::Request &request)
+    {
+        return transact(reply, request.bytes.data(), request.minimumReply, request.length);
+    }
+
+    UsbApi::Handle deviceHandle() const { return handle_; }
+    std::uint32_t deviceIndex() const { return deviceIndex_; }
+    std::uint32_t &deviceIndexRef() { return deviceIndex_; }
+    bool isOpen() const { return handle_ != UsbApi::NoHandle; }
+    std::uint8_t busy() const { return busy_; }
+    Clock &clock() { return clock_; }
+
+private:
+    UsbApi &usb_;
+    Clock &clock_;
+    Alerts &alerts_;
+    UsbApi::Handle handle_ = UsbApi::NoHandle;
+    std::uint32_t deviceIndex_ = 0;
+    std::uint8_t busy_ = 0;
+};
