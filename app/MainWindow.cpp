@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
-template <std::size_t N>
-void fillCombo(QComboBox *combo, const std::array<const char *, N> &items)
+template <std::size_t N> void fillCombo(QComboBox *combo, const std::array<const char *, N> &items)
 {
     for (const char *item : items)
         combo->addItem(QString::fromLatin1(item));

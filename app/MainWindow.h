@@ -10,7 +10,11 @@
 class DeviceLink;
 class Prompts;
 class QProgressBar;
-namespace Ui {
+namespace settings {
+enum class Id : int;
+}
+namespace Ui
+{
 class MainWindow;
 }
 
@@ -29,7 +33,10 @@ public:
     // Read-only views for tests and diagnostics.
     bool initialised() const { return initialised_ != 0; }
     bool pollTimerRunning() const { return timerRunning_ != 0; }
-    const std::array<std::uint8_t, cmd::SettingsBytes> &settingsCopy() const { return settingsCopy_; }
+    const std::array<std::uint8_t, cmd::SettingsBytes> &settingsCopy() const
+    {
+        return settingsCopy_;
+    }
     bool edidRebuildPending() const { return edidRebuildPending_; }
     CommandPrimitives &primitives() { return primitives_; }
 
@@ -101,7 +108,9 @@ private:
     void pollStatus();
 
     // Settings area helpers (app/SettingsSlots.cpp).
-    void writeRegisterFromControls(int slotRow);
+    // Runs one row of the register map: computes the value from the controls, writes the
+    // register and stores the copy byte.
+    void runSettingSlot(settings::Id id);
 
     QProgressBar *progressBar_ = nullptr;
     Ui::MainWindow *ui = nullptr;

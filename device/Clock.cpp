@@ -7,7 +7,8 @@ std::uint32_t SystemClock::tickCount()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t ms = std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
+    const std::uint64_t ms =
+        std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms); // wraps like the tick counter it stands for
 }
 

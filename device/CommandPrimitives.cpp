@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 std::uint8_t low8(int value)
 {
     return static_cast<std::uint8_t>(value & 0xFF);

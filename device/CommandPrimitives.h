@@ -20,7 +20,8 @@ public:
     std::uint8_t writeSettingsBlock(const std::uint8_t *block40);
 
     // Sends one framed request into a zero-filled reply buffer; true when it was accepted.
-    bool exchange(const cmd::Request &request, cmd::ReplyBuffer &reply, std::uint8_t *result = nullptr);
+    bool exchange(const cmd::Request &request, cmd::ReplyBuffer &reply,
+                  std::uint8_t *result = nullptr);
 
     DeviceLink &link() { return link_; }
     void report(const QString &text, int timeoutMs) const;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cmd {
-namespace {
+namespace cmd
+{
+namespace
+{
 
 Request frame(std::uint8_t direction, std::uint8_t count, std::uint8_t code, std::uint8_t minimum)
 {

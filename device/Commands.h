@@ -6,7 +6,8 @@
 
 // Request framing of every device command: direction byte, count byte, command code, payload.
 // The device side (simulator) and the program share these codes and builders.
-namespace cmd {
+namespace cmd
+{
 
 constexpr std::uint8_t DirWrite = 0x10; // request carries data for the device
 constexpr std::uint8_t DirRead = 0x11;  // request asks the device for data
@@ -42,7 +43,8 @@ constexpr int MaxPayload = MaxRequestSize - 3;
 constexpr int CecStorePrefix = 4; // "CEC "
 
 // Info block indexes and the counts they are read with.
-namespace info {
+namespace info
+{
 constexpr std::uint8_t Status = 6;
 constexpr std::uint8_t StatusLengthSettingsPoll = 14;
 constexpr std::uint8_t StatusLength = 15;
@@ -63,9 +65,9 @@ using ReplyBuffer = std::array<std::uint8_t, ReplySize>;
 // One framed request with what its reply must satisfy.
 struct Request {
     std::array<std::uint8_t, MaxRequestSize> bytes{};
-    std::uint8_t length = 0;        // bytes sent
-    std::uint8_t minimumReply = 2;  // shortest acceptable reply
-    bool hasEcho = true;            // reply byte 0 must equal bytes[2]
+    std::uint8_t length = 0;       // bytes sent
+    std::uint8_t minimumReply = 2; // shortest acceptable reply
+    bool hasEcho = true;           // reply byte 0 must equal bytes[2]
 
     std::uint8_t code() const { return bytes[2]; }
     // A command succeeded when transact reported success and the echo (if any) is right.

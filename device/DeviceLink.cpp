@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 QString text(const char *source)
 {
     return QCoreApplication::translate("DeviceLink", source);
@@ -69,8 +70,8 @@ std::uint8_t DeviceLink::usbWrite(const std::uint8_t *data, std::uint32_t count,
     return status == 0 ? 1 : 0;
 }
 
-std::uint8_t DeviceLink::usbRead(std::uint8_t *buffer, std::uint32_t capacity,
-                                 std::uint32_t &read, std::uint32_t timeoutMs)
+std::uint8_t DeviceLink::usbRead(std::uint8_t *buffer, std::uint32_t capacity, std::uint32_t &read,
+                                 std::uint32_t timeoutMs)
 {
     std::uint32_t savedRead = 0, savedWrite = 0;
     usb_.getTimeouts(&savedRead, &savedWrite);

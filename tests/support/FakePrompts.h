@@ -19,8 +19,8 @@ public:
     };
 
     QList<Shown> shown;
-    QList<Answer> answers;   // next answers to questions; No when empty
-    QStringList fileNames;   // next file names for open/save dialogs; "" (cancel) when empty
+    QList<Answer> answers; // next answers to questions; No when empty
+    QStringList fileNames; // next file names for open/save dialogs; "" (cancel) when empty
 
     void warning(QWidget *parent, const QString &title, const QString &text) override
     {

@@ -23,7 +23,10 @@ struct ScriptedReply {
     std::uint32_t delayMs = 0;
     bool none = false;
 
-    static ScriptedReply of(QByteArray b, std::uint32_t delay = 0) { return {std::move(b), delay, false}; }
+    static ScriptedReply of(QByteArray b, std::uint32_t delay = 0)
+    {
+        return {std::move(b), delay, false};
+    }
     static ScriptedReply silence() { return {QByteArray(), 0, true}; }
 };
 
@@ -43,7 +46,7 @@ public:
     std::function<std::optional<QByteArray>(const QByteArray &request)> responder;
     bool failWrites = false;
     bool failReads = false;
-    int failQueueChecks = 0; // number of checks that fail from now on; -1: all
+    int failQueueChecks = 0;            // number of checks that fail from now on; -1: all
     std::uint32_t readReportsExtra = 0; // a read that claims more bytes than it may
 
     // What happened
