@@ -13,14 +13,20 @@ void MainWindow::pollStatus()
     if (!texts)
         return;
 
-    findChild<QLabel *>(QStringLiteral("label_video_format"))->setText(texts->input);
-    findChild<QLabel *>(QStringLiteral("lblOutput"))->setText(texts->output);
-    findChild<QLabel *>(QStringLiteral("lblCsc"))->setText(texts->colourSpace);
-    findChild<QLabel *>(QStringLiteral("lblVideoSource"))->setText(texts->source);
-    findChild<QLabel *>(QStringLiteral("lblHdrInput"))->setText(texts->hdr);
-    QTextEdit *capture = findChild<QTextEdit *>(QStringLiteral("txtHdrIf"));
-    if (texts->capture.isEmpty())
-        capture->clear();
-    else
-        capture->setText(texts->capture);
+    // Reached by name until the forms carry these widgets.
+    const auto setLabel = [this](const char *name, const QString &text) {
+        if (QLabel *label = findChild<QLabel *>(QLatin1String(name)))
+            label->setText(text);
+    };
+    setLabel("label_video_format", texts->input);
+    setLabel("lblOutput", texts->output);
+    setLabel("lblCsc", texts->colourSpace);
+    setLabel("lblVideoSource", texts->source);
+    setLabel("lblHdrInput", texts->hdr);
+    if (QTextEdit *capture = findChild<QTextEdit *>(QStringLiteral("txtHdrIf"))) {
+        if (texts->capture.isEmpty())
+            capture->clear();
+        else
+            capture->setText(texts->capture);
+    }
 }
