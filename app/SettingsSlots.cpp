@@ -10,7 +10,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 // The form's controls as the register map sees them. A control missing from the form reads as
 // unchecked / empty and ignores operations.
@@ -109,10 +110,10 @@ void MainWindow::factoryReset()
     auto *clearSettings = findChild<QAbstractButton *>(QLatin1String(settings::ResetClearSettings));
     auto *clearEdid = findChild<QAbstractButton *>(QLatin1String(settings::ResetClearEdid));
 
-    const ResetDecision decision = settings::decideReset(
-        edit != nullptr ? edit->text() : QString(),
-        clearSettings != nullptr && clearSettings->isChecked(),
-        clearEdid != nullptr && clearEdid->isChecked());
+    const ResetDecision decision =
+        settings::decideReset(edit != nullptr ? edit->text() : QString(),
+                              clearSettings != nullptr && clearSettings->isChecked(),
+                              clearEdid != nullptr && clearEdid->isChecked());
     if (decision.kind == ResetDecision::WrongWord) {
         showStatus(tr("Type RESET into the text box and click OK"), StatusTime::Result);
         return;
@@ -131,29 +132,107 @@ void MainWindow::factoryReset()
         clearEdid->setChecked(false);
 }
 
-void MainWindow::SetActivePort() { runSettingSlot(settings::Id::SetActivePort); }
-void MainWindow::SetAutoSwitch() { runSettingSlot(settings::Id::SetAutoSwitch); }
-void MainWindow::SetAudioSource() { runSettingSlot(settings::Id::SetAudioSource); }
-void MainWindow::SetHDCP_Version() { runSettingSlot(settings::Id::SetHDCP_Version); }
-void MainWindow::SetOut_420() { runSettingSlot(settings::Id::SetOut_420); }
-void MainWindow::force2c() { runSettingSlot(settings::Id::force2c); }
-void MainWindow::force51() { runSettingSlot(settings::Id::force51); }
-void MainWindow::forceHdr() { runSettingSlot(settings::Id::forceHdr); }
-void MainWindow::forceFullAudio() { runSettingSlot(settings::Id::forceFullAudio); }
-void MainWindow::setSwPriority() { runSettingSlot(settings::Id::setSwPriority); }
-void MainWindow::changeCustomEdid() { runSettingSlot(settings::Id::changeCustomEdid); }
-void MainWindow::CecLpRepurp() { runSettingSlot(settings::Id::CecLpRepurp); }
-void MainWindow::hdrSamsung() { runSettingSlot(settings::Id::hdrSamsung); }
-void MainWindow::setLogoLed() { runSettingSlot(settings::Id::setLogoLed); }
-void MainWindow::setBt2020() { runSettingSlot(settings::Id::setBt2020); }
-void MainWindow::setBlueLed() { runSettingSlot(settings::Id::setBlueLed); }
-void MainWindow::setYUV() { runSettingSlot(settings::Id::setYUV); }
-void MainWindow::setCEC() { runSettingSlot(settings::Id::setCEC); }
-void MainWindow::setCecLa() { runSettingSlot(settings::Id::setCecLa); }
-void MainWindow::setAVR() { runSettingSlot(settings::Id::setAVR); }
-void MainWindow::set3D() { runSettingSlot(settings::Id::set3D); }
-void MainWindow::setEdidAlgo() { runSettingSlot(settings::Id::setEdidAlgo); }
-void MainWindow::setHpdForce() { runSettingSlot(settings::Id::setHpdForce); }
-void MainWindow::setEvenOdd() { runSettingSlot(settings::Id::setEvenOdd); }
-void MainWindow::setSenderReceiver() { runSettingSlot(settings::Id::setSenderReceiver); }
-void MainWindow::setSplitEnable() { runSettingSlot(settings::Id::setSplitEnable); }
+void MainWindow::SetActivePort()
+{
+    runSettingSlot(settings::Id::SetActivePort);
+}
+void MainWindow::SetAutoSwitch()
+{
+    runSettingSlot(settings::Id::SetAutoSwitch);
+}
+void MainWindow::SetAudioSource()
+{
+    runSettingSlot(settings::Id::SetAudioSource);
+}
+void MainWindow::SetHDCP_Version()
+{
+    runSettingSlot(settings::Id::SetHDCP_Version);
+}
+void MainWindow::SetOut_420()
+{
+    runSettingSlot(settings::Id::SetOut_420);
+}
+void MainWindow::force2c()
+{
+    runSettingSlot(settings::Id::force2c);
+}
+void MainWindow::force51()
+{
+    runSettingSlot(settings::Id::force51);
+}
+void MainWindow::forceHdr()
+{
+    runSettingSlot(settings::Id::forceHdr);
+}
+void MainWindow::forceFullAudio()
+{
+    runSettingSlot(settings::Id::forceFullAudio);
+}
+void MainWindow::setSwPriority()
+{
+    runSettingSlot(settings::Id::setSwPriority);
+}
+void MainWindow::changeCustomEdid()
+{
+    runSettingSlot(settings::Id::changeCustomEdid);
+}
+void MainWindow::CecLpRepurp()
+{
+    runSettingSlot(settings::Id::CecLpRepurp);
+}
+void MainWindow::hdrSamsung()
+{
+    runSettingSlot(settings::Id::hdrSamsung);
+}
+void MainWindow::setLogoLed()
+{
+    runSettingSlot(settings::Id::setLogoLed);
+}
+void MainWindow::setBt2020()
+{
+    runSettingSlot(settings::Id::setBt2020);
+}
+void MainWindow::setBlueLed()
+{
+    runSettingSlot(settings::Id::setBlueLed);
+}
+void MainWindow::setYUV()
+{
+    runSettingSlot(settings::Id::setYUV);
+}
+void MainWindow::setCEC()
+{
+    runSettingSlot(settings::Id::setCEC);
+}
+void MainWindow::setCecLa()
+{
+    runSettingSlot(settings::Id::setCecLa);
+}
+void MainWindow::setAVR()
+{
+    runSettingSlot(settings::Id::setAVR);
+}
+void MainWindow::set3D()
+{
+    runSettingSlot(settings::Id::set3D);
+}
+void MainWindow::setEdidAlgo()
+{
+    runSettingSlot(settings::Id::setEdidAlgo);
+}
+void MainWindow::setHpdForce()
+{
+    runSettingSlot(settings::Id::setHpdForce);
+}
+void MainWindow::setEvenOdd()
+{
+    runSettingSlot(settings::Id::setEvenOdd);
+}
+void MainWindow::setSenderReceiver()
+{
+    runSettingSlot(settings::Id::setSenderReceiver);
+}
+void MainWindow::setSplitEnable()
+{
+    runSettingSlot(settings::Id::setSplitEnable);
+}

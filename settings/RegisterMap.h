@@ -1,0 +1,167 @@
+#pragma once
+
+#include "device/Commands.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The device's register map, in both directions: how a settings block shows on the controls,
+// and which register (and value) each setting slot writes. Every register number of the
+// program lives in this file's table; everything else looks rows up by `Id`.
+namespace settings
+{
+
+// One row per setting the program touches. Slot rows carry the slot's name.
+enum class Id : int {
+    SetActivePort,
+    SetAutoSwitch,
+    SetAudioSource,
+    SetHDCP_Version,
+    SetOut_420,
+    SetEDID_Mode,
+    force2c,
+    force51,
+    set3D,
+    forceHdr,
+    forceFullAudio,
+    setSwPriority,
+    changeCustomEdid,
+    CecLpRepurp,
+    hdrForceActivate,
+    hdrSamsung,
+    setLogoLed,
+    setBlueLed,
+    setBt2020,
+    factoryReset,
+    setYUV,
+    setCEC,
+    setCecLa,
+    setAVR,
+    setEdidAlgo,
+    setAviPers,
+    setHpdForce,
+    setSplitEnable,
+    setEvenOdd,
+    setSenderReceiver,
+    // Device-only rows: shown by the poll, never written.
+    EdidAvailable,
+    HdcpAvailable,
+    AudioAvailable,
+    Count
+};
+
+// How the poll shows a setting byte.
+enum class Show : std::uint8_t {
+    Nothing,
+    ComboIndex,    // controls[0] current index = byte - offset
+    CheckWhenOne,  // controls[0] checked when the byte is exactly 1
+    OneOf,         // controls[i] checked when byte == values[i]; byte == noneValue unchecks all;
+                   // any other value: no change. `dependents` enabled when the byte is 1.
+    PairWhenOne,   // byte 1: controls[0] checked, controls[1] unchecked; otherwise the reverse
+    EnabledWhenOne // all controls enabled when the byte is 1, disabled otherwise
+};
+
+// How a slot computes the value it sends.
+enum class Compute : std::uint8_t {
+    Nothing,
+    ComboIndex,   // current index of controls[0] + offset, only once initialised
+    Checked,      // 1 if controls[readIndex] is checked, else 0
+    Unchecked,    // 0 if controls[readIndex] is checked, else 1
+    FirstChecked, // values[i] of the first checked controls[i]; none checked: nothing sent
+    ResetChoice   // from the reset check boxes (decideReset)
+};
+
+constexpr int NoValue = -1;
+constexpr int NoByte = -1;
+constexpr int NoRegister = -1;
+
+struct Row {
+    Id id;
+    const char *slot; // slot signature, nullptr for device-only rows
+    int byte;         // setting byte (index in settingsCopy), NoByte when none
+    int reg;          // register written, NoRegister for device-only rows
+    bool storesCopy;  // the slot stores its value in `byte` of settingsCopy
+    std::array<const char *, 3> controls;
+    std::array<int, 3> values; // OneOf / FirstChecked values, by control
+    int noneValue;             // OneOf: the value that unchecks every control
+    std::array<const char *, 2> dependents;
+    Show show;
+    Compute compute;
+    int offset;    // ComboIndex: index = byte - offset, value = index + offset
+    int readIndex; // Checked / Unchecked: the control the slot reads
+};
+
+const std::array<Row, std::size_t(Id::Count)> &table();
+const Row &row(Id id);
+int registerOf(Id id);
+const Row *findBySlot(const char *slotSignature);
+
+// The editor of the EDID tab; its enabled state follows the poll (see pollOperations).
+constexpr const char *EdidEditor = "EDIDtext";
+
+// The order in which a settings block is applied; later rows override earlier ones.
+const std::vector<Id> &applyOrder();
+
+// ---- Poll side --------------------------------------------------------------------------
+
+struct ControlOp {
+    enum Kind : std::uint8_t {
+        Check,
+        Uncheck,
+        SetIndex,
+        Enable,
+        Disable,
+        EnableIfChecked // enable `name` when `source` is checked at this point, else disable
+    };
+    const char *name;
+    Kind kind;
+    int index = 0;                // SetIndex
+    const char *source = nullptr; // EnableIfChecked
+    bool operator==(const ControlOp &o) const;
+};
+
+enum class PollOutcome { Apply, DeviceBusy, ReadFailed };
+
+// Step 3 and 4 of a poll: whether the two reads let the block be applied.
+PollOutcome decidePoll(bool settingsRead, const cmd::ReplyBuffer &block, bool infoBlockRead);
+
+// The 40 setting bytes of a settings block (block bytes 2 .. 41).
+std::array<std::uint8_t, cmd::SettingsBytes> settingBytes(const cmd::ReplyBuffer &block);
+
+// The operations that show one row's byte value.
+std::vector<ControlOp> rowOperations(Id id, int byteValue);
+
+// The control operations of one applied poll, in the order they must run.
+std::vector<ControlOp> pollOperations(const std::array<std::uint8_t, cmd::SettingsBytes> &bytes);
+
+// ---- Slot side --------------------------------------------------------------------------
+
+class ControlStates
+{
+public:
+    virtual ~ControlStates() = default;
+    virtual bool isChecked(const char *name) const = 0;
+    virtual int currentIndex(const char *name) const = 0; // -1 when empty or missing
+};
+
+// The value `id`'s slot sends, or nothing when the slot must not write.
+std::optional<int> slotValue(Id id, const ControlStates &controls, bool initialised);
+
+// ---- Factory reset ----------------------------------------------------------------------
+
+constexpr const char *ResetWord = "RESET";
+constexpr const char *ResetClearSettings = "cbClearSettings";
+constexpr const char *ResetClearEdid = "cbClearEdid";
+constexpr const char *ResetEdit = "leReset";
+
+struct ResetDecision {
+    enum Kind { WrongWord, NoChoice, Send } kind;
+    int value = 0; // Send: 1 EDID, 2 settings, 3 both
+};
+
+ResetDecision decideReset(const QString &typed, bool clearSettings, bool clearEdid);
+
+} // namespace settings
