@@ -40,7 +40,15 @@ struct SignalInfo {
 
 // HDR10 mastering data: ST 2084, BT.2020 primaries, D65, 1000 / 0.005 cd/m2, MaxCLL 1000,
 // MaxFALL 400 (the 26 data bytes of a Dynamic Range and Mastering infoframe).
-const char kHdr10Payload[] = "0200c2333ebd80bc52083a9844c4097d3d0fe803320003e8039001";
+const char kHdr10Payload[] = "0200"
+                             "3421aa9b"
+                             "9619fc08"
+                             "488a0839"
+                             "133d4240"
+                             "e803"
+                             "3200"
+                             "e803"
+                             "9001";
 
 const SignalInfo kSignals[] = {
     {"none", 0, false, 0, 0, 0x00, 0x00, 0x00, 0, 0, "", "", ""},

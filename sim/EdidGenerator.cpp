@@ -226,9 +226,17 @@ QByteArray generate(const Profile &p)
 
     // --- CTA-861 extension ---
     QByteArray blocks;
+    // An interlaced native format needs a native progressive one beside it: the first
+    // progressive format of the list is marked native.
     QByteArray svds;
-    for (int v : p.vics)
-        svds += char(v);
+    bool markNative = preferred->interlaced;
+    for (int v : p.vics) {
+        const Timing *t = timingOf(v);
+        const bool native = markNative && v <= 64 && t && !t->interlaced;
+        if (native)
+            markNative = false;
+        svds += char(native ? (0x80 | v) : v);
+    }
     blocks += dataBlock(2, svds);
     blocks += audioBlocks(p.audio);
 
@@ -299,9 +307,7 @@ QByteArray generate(const Profile &p)
     e[128] = 0x02;
     e[129] = 0x03;
     e[130] = char(4 + blocks.size());
-    // An interlaced preferred timing is not declared native: a native progressive one must exist.
-    e[131] = char(0x80 | 0x40 | (p.ycbcr444 ? 0x20 : 0) | (p.ycbcr422 ? 0x10 : 0) |
-                  (preferred->interlaced ? 0 : 1));
+    e[131] = char(0x80 | 0x40 | (p.ycbcr444 ? 0x20 : 0) | (p.ycbcr422 ? 0x10 : 0) | 1);
     for (int i = 0; i < blocks.size(); ++i)
         e[132 + i] = blocks[i];
     putChecksum(e, 128);
@@ -368,7 +374,7 @@ Profile builtinProfile(int table)
     case 18:
     case 19:
         p.preferredVic = 16; // 4k24's porches do not fit a detailed timing descriptor
-        p.vics = QList<int>{93} + hd;
+        p.vics = QList<int>{16, 93, 31, 32, 5, 20, 4, 19, 3, 18, 1};
         p.maxTmdsMhz = 300;
         p.bitDepth = 12;
         p.bt2020 = true;
