@@ -1,0 +1,827 @@
+// The window as the form builds it, before any device access: widget set, initial states,
+// limits, groups, texts, fonts, connections, and a geometry check of every page with a picture
+// of each page written to the build directory.
+
+#include "FakeClock.h"
+#include "FakePrompts.h"
+#include "FakeUsbApi.h"
+#include "RecordingAlerts.h"
+#include "app/MainWindow.h"
+#include "device/DeviceLink.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSet>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QXmlStreamReader>
+#include <QtTest>
+#include <climits>
+#include <memory>
+
+namespace
+{
+
+constexpr bool Compact = KORVALIS_FORM_COMPACT != 0;
+const char *const FormName = Compact ? "compact" : "main";
+
+struct Connection {
+    const char *sender;
+    const char *signal;
+    const char *slot;
+};
+
+// Every widget connection of the window, both forms.
+const Connection Connections[] = {
+    {"actionExit", "triggered()", "FileExit()"},
+    {"actionAbout", "triggered()", "FileAbout()"},
+    {"autoSwEn", "clicked()", "SetAutoSwitch()"},
+    {"autoSwDis", "clicked()", "SetAutoSwitch()"},
+    {"audioHdmi", "clicked()", "SetAudioSource()"},
+    {"audioJack", "clicked()", "SetAudioSource()"},
+    {"hdcp14", "clicked()", "SetHDCP_Version()"},
+    {"hdcp22", "clicked()", "SetHDCP_Version()"},
+    {"bPrioNorm", "clicked()", "setSwPriority()"},
+    {"pPrioForce", "clicked()", "setSwPriority()"},
+    {"cmbInputSel", "currentIndexChanged(int)", "SetActivePort()"},
+    {"ButReadEDID", "released()", "ReadEDID()"},
+    {"ButWriteEDID", "pressed()", "WriteEDID()"},
+    {"ButLoadEDID", "released()", "LoadEDIDfromFile()"},
+    {"ButSaveEDID", "released()", "SaveEDIDtoFile()"},
+    {"pbReadTvEdidA", "pressed()", "readTvEdidA()"},
+    {"pbReadTvEdidA", "released()", "CalculateChkSum()"},
+    {"pbReadTvEdidB", "pressed()", "readTvEdidB()"},
+    {"automixEDID", "clicked()", "SetEDID_Mode()"},
+    {"fixedEDID", "clicked()", "SetEDID_Mode()"},
+    {"customEDID", "clicked()", "SetEDID_Mode()"},
+    {"cb2cForce", "stateChanged(int)", "force2c()"},
+    {"cb51", "stateChanged(int)", "force51()"},
+    {"cbFull", "stateChanged(int)", "forceFullAudio()"},
+    {"cbHdr", "stateChanged(int)", "forceHdr()"},
+    {"cbBt2020", "stateChanged(int)", "setBt2020()"},
+    {"cbYUV", "stateChanged(int)", "setYUV()"},
+    {"cb3D", "stateChanged(int)", "set3D()"},
+    {"cmBEdid", "currentIndexChanged(int)", "changeCustomEdid()"},
+    {"ButWriteCEC", "released()", "WriteCEC()"},
+    {"ButSaveCEC_1", "released()", "SaveCEC_1()"},
+    {"ButSaveCEC_2", "released()", "SaveCEC_2()"},
+    {"cbCec", "stateChanged(int)", "setCEC()"},
+    {"cmbLa", "currentIndexChanged(int)", "setCecLa()"},
+    {"ButWriteIF", "released()", "WriteIF()"},
+    {"ButWriteAVI", "released()", "sendAVI()"},
+    {"cbAviPersistent", "clicked()", "setAviPers()"},
+    {"cbHdrForceMode", "stateChanged(int)", "hdrForceActivate()"},
+    {"bFullHdr", "clicked()", "hdrSamsung()"},
+    {"bSamHdr", "clicked()", "hdrSamsung()"},
+    {"enableLed", "clicked()", "setLogoLed()"},
+    {"disableLed", "clicked()", "setLogoLed()"},
+    {"enableBLed", "clicked()", "setBlueLed()"},
+    {"disableBLed", "clicked()", "setBlueLed()"},
+    {"bHdrRepurpEn", "clicked()", "CecLpRepurp()"},
+    {"bHdrRepurpDis", "clicked()", "CecLpRepurp()"},
+    {"enable420", "clicked()", "SetOut_420()"},
+    {"disable420", "clicked()", "SetOut_420()"},
+    {"cmbEdidAlgo", "currentIndexChanged(int)", "setEdidAlgo()"},
+    {"enableHPDFORCE", "clicked()", "setHpdForce()"},
+    {"disableHPDFORCE", "clicked()", "setHpdForce()"},
+    {"enableAVR", "clicked()", "setAVR()"},
+    {"disableAVR", "clicked()", "setAVR()"},
+    {"pbReset", "clicked()", "factoryReset()"},
+    {"cbSplitEn", "stateChanged(int)", "setSplitEnable()"},
+    {"rbSender", "clicked()", "setSenderReceiver()"},
+    {"rbReceiver", "clicked()", "setSenderReceiver()"},
+    {"rbLeftRight", "clicked()", "setEvenOdd()"},
+    {"rbEvenOdd", "clicked()", "setEvenOdd()"},
+};
+
+QStringList connectWarnings;
+QtMessageHandler previousHandler = nullptr;
+
+void captureMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.contains(QLatin1String("QObject::connect")))
+        connectWarnings << text;
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+// Object names declared in a form file: widgets, layouts, actions and button groups.
+QSet<QString> namesInForm(const QString &path)
+{
+    QSet<QString> names;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView tag = xml.name();
+        if (tag == QLatin1String("widget") || tag == QLatin1String("layout") ||
+            tag == QLatin1String("action") || tag == QLatin1String("buttongroup"))
+            names.insert(xml.attributes().value(QLatin1String("name")).toString());
+    }
+    return xml.hasError() ? QSet<QString>() : names;
+}
+
+bool isLeaf(const QWidget *w)
+{
+    return qobject_cast<const QLabel *>(w) || qobject_cast<const QAbstractButton *>(w) ||
+           qobject_cast<const QComboBox *>(w) || qobject_cast<const QLineEdit *>(w) ||
+           qobject_cast<const QTextEdit *>(w);
+}
+
+// Visible controls under `root`, not counting the inner parts of a control (a text edit's
+// viewport, ...) and nothing under `skip`.
+QList<QWidget *> leavesUnder(QWidget *root, const QWidget *skip)
+{
+    QList<QWidget *> leaves;
+    const auto all = root->findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        if (!isLeaf(w) || !w->isVisibleTo(root))
+            continue;
+        bool inner = false;
+        for (QWidget *p = w->parentWidget(); p && p != root; p = p->parentWidget())
+            inner = inner || isLeaf(p) || p == skip;
+        if (!inner)
+            leaves << w;
+    }
+    return leaves;
+}
+
+QRect rectIn(const QWidget *w, const QWidget *root)
+{
+    return QRect(w->mapTo(root, QPoint(0, 0)), w->size());
+}
+
+// Geometry faults of one area: controls outside the area or their holder, controls that
+// overlap, texts cut off.
+QStringList geometryFaults(QWidget *root, const QWidget *skip, const QRect &forbidden)
+{
+    QStringList faults;
+    const QList<QWidget *> leaves = leavesUnder(root, skip);
+    if (leaves.isEmpty())
+        faults << QStringLiteral("no controls under %1").arg(root->objectName());
+    for (int i = 0; i < leaves.size(); ++i) {
+        QWidget *w = leaves[i];
+        const QRect r = rectIn(w, root);
+        if (!root->rect().contains(r))
+            faults << QStringLiteral("%1 leaves its area").arg(w->objectName());
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            faults << QStringLiteral("%1 leaves its holder").arg(w->objectName());
+        if (r.intersects(forbidden))
+            faults << QStringLiteral("%1 reaches into the tabs").arg(w->objectName());
+        for (int j = i + 1; j < leaves.size(); ++j) {
+            if (r.intersects(rectIn(leaves[j], root)))
+                faults << QStringLiteral("%1 overlaps %2")
+                              .arg(w->objectName(), leaves[j]->objectName());
+        }
+        const auto *label = qobject_cast<QLabel *>(w);
+        const bool sized = qobject_cast<QAbstractButton *>(w) || (label && !label->wordWrap());
+        const QSize hint = w->sizeHint();
+        if (sized && (w->width() < hint.width() || w->height() < hint.height()))
+            faults << QStringLiteral("%1 is %2x%3, its text needs %4x%5")
+                          .arg(w->objectName())
+                          .arg(w->width())
+                          .arg(w->height())
+                          .arg(hint.width())
+                          .arg(hint.height());
+    }
+    return faults;
+}
+
+} // namespace
+
+class FormTest : public QObject
+{
+    Q_OBJECT
+
+    FakeClock clock_;
+    FakeUsbApi usb_{clock_};
+    RecordingAlerts alerts_;
+    DeviceLink link_{usb_, clock_, alerts_};
+    FakePrompts prompts_;
+    std::unique_ptr<MainWindow> window_;
+
+    template <class T> T *find(const QString &name) const { return window_->findChild<T *>(name); }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void connectionsResolve();
+    void everyConnectionIsMadeOnce();
+    void noOtherConnectionsReachTheWindow();
+    void windowAndMenus();
+    void pagesInOrderOnFirstPage();
+    void initialCheckStates_data();
+    void initialCheckStates();
+    void widgetSetOfBothForms();
+    void widgetsOfThisForm();
+    void entryLimits_data();
+    void entryLimits();
+    void buttonGroups_data();
+    void buttonGroups();
+    void texts_data();
+    void texts();
+    void fonts_data();
+    void fonts();
+    void toolTips_data();
+    void toolTips();
+    void audioCheckBoxesAreIndependent();
+    void layouts();
+    void edidButtonsInTwoRowsOfThree();
+    void byteEditors_data();
+    void byteEditors();
+    void cecExamplesLabel();
+    void pageGeometry_data();
+    void pageGeometry();
+    void headerGeometry();
+    void edidEditorShowsAWholeTable();
+};
+
+void FormTest::initTestCase()
+{
+    previousHandler = qInstallMessageHandler(captureMessages);
+    window_ = std::make_unique<MainWindow>(link_, prompts_);
+    QVERIFY(!link_.isOpen());
+    QVERIFY(!window_->initialised());
+}
+
+void FormTest::cleanupTestCase()
+{
+    window_.reset();
+    qInstallMessageHandler(previousHandler);
+}
+
+void FormTest::connectionsResolve()
+{
+    QVERIFY2(connectWarnings.isEmpty(), qPrintable(connectWarnings.join('\n')));
+}
+
+void FormTest::everyConnectionIsMadeOnce()
+{
+    // A window of its own: checking a connection removes it.
+    MainWindow probe(link_, prompts_);
+    for (const Connection &c : Connections) {
+        QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
+        QVERIFY2(sender, c.sender);
+        const QByteArray signal = QByteArray("2") + c.signal;
+        const QByteArray slot = QByteArray("1") + c.slot;
+        QVERIFY2(QObject::disconnect(sender, signal.constData(), &probe, slot.constData()),
+                 qPrintable(QStringLiteral("%1 %2 -> %3").arg(c.sender, c.signal, c.slot)));
+        QVERIFY2(!QObject::disconnect(sender, signal.constData(), &probe, slot.constData()),
+                 qPrintable(QStringLiteral("made twice: %1 %2").arg(c.sender, c.signal)));
+    }
+    QCOMPARE(int(std::size(Connections)), 59);
+}
+
+void FormTest::noOtherConnectionsReachTheWindow()
+{
+    MainWindow probe(link_, prompts_);
+    for (const Connection &c : Connections) {
+        QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
+        QVERIFY(sender);
+        QObject::disconnect(sender, (QByteArray("2") + c.signal).constData(), &probe,
+                            (QByteArray("1") + c.slot).constData());
+    }
+    const auto objects = probe.findChildren<QObject *>();
+    for (QObject *o : objects) {
+        if (o->objectName().isEmpty() || o->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        QVERIFY2(!QObject::disconnect(o, nullptr, &probe, nullptr), qPrintable(o->objectName()));
+    }
+}
+
+void FormTest::windowAndMenus()
+{
+    QCOMPARE(window_->objectName(), QStringLiteral("MainWindow"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("KORVALIS UTILITY"));
+    QCOMPARE(window_->size(), Compact ? QSize(475, 869) : QSize(377, 781));
+    QCOMPARE(window_->maximumSize(), QSize(1000, 1000));
+    QCOMPARE(window_->sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
+    QCOMPARE(window_->sizePolicy().verticalPolicy(), QSizePolicy::Preferred);
+    QVERIFY(!window_->windowIcon().isNull());
+    QCOMPARE(window_->statusBar(), find<QStatusBar>("statusbar"));
+
+    auto *menuBar = find<QMenuBar>("menubar");
+    auto *menuFile = find<QMenu>("menuFile");
+    auto *menuHelp = find<QMenu>("menuHelp");
+    QVERIFY(menuBar && menuFile && menuHelp);
+    QCOMPARE(window_->menuBar(), menuBar);
+    const QList<QAction *> top = menuBar->actions();
+    QCOMPARE(top.size(), 2);
+    QCOMPARE(top[0], menuFile->menuAction());
+    QCOMPARE(top[1], menuHelp->menuAction());
+    QCOMPARE(menuFile->title(), QStringLiteral("File"));
+    QCOMPARE(menuHelp->title(), QStringLiteral("Help"));
+    QCOMPARE(menuFile->actions(), QList<QAction *>{find<QAction>("actionExit")});
+    QCOMPARE(menuHelp->actions(), QList<QAction *>{find<QAction>("actionAbout")});
+    QCOMPARE(find<QAction>("actionExit")->text(), QStringLiteral("Exit"));
+    QCOMPARE(find<QAction>("actionAbout")->text(), QStringLiteral("About"));
+}
+
+void FormTest::pagesInOrderOnFirstPage()
+{
+    auto *tabs = find<QTabWidget>("tabWidget");
+    QVERIFY(tabs);
+    QCOMPARE(tabs->currentIndex(), 0);
+    const QStringList names{"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
+    const QStringList titles{Compact ? "EDID" : "EDID MANAGER", "CEC", "HDR/IF", "CONFIG", "SPLIT"};
+    QCOMPARE(tabs->count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(tabs->widget(i)->objectName(), names[i]);
+        QCOMPARE(tabs->tabText(i), titles[i]);
+    }
+}
+
+void FormTest::initialCheckStates_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("checked");
+    const QSet<QString> checked{"automixEDID", "autoSwEn", "bPrioNorm", "audioHdmi", "hdcp14",
+                                "bFullHdr",    "cbYUV",    "cbHdr",     "cbCec"};
+    // Every radio button and check box of the window: the nine above checked, all others not.
+    const auto buttons = window_->findChildren<QAbstractButton *>();
+    int rows = 0;
+    for (QAbstractButton *b : buttons) {
+        if (!qobject_cast<QRadioButton *>(b) && !qobject_cast<QCheckBox *>(b))
+            continue;
+        QTest::newRow(qPrintable(b->objectName()))
+            << b->objectName() << checked.contains(b->objectName());
+        ++rows;
+    }
+    QCOMPARE(rows, 29 + 13);
+}
+
+void FormTest::initialCheckStates()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, checked);
+    auto *button = find<QAbstractButton>(name);
+    QVERIFY(button);
+    QVERIFY(button->isCheckable());
+    QCOMPARE(button->isChecked(), checked);
+    QVERIFY(button->isEnabled());
+}
+
+void FormTest::widgetSetOfBothForms()
+{
+    const QSet<QString> main = namesInForm(KORVALIS_FORMS_DIR "/main/KorvalisForm.ui");
+    const QSet<QString> compact = namesInForm(KORVALIS_FORMS_DIR "/compact/KorvalisForm.ui");
+    QVERIFY(main.size() > 150);
+    const QSet<QString> onlyMain{"label",
+                                 "label_13",
+                                 "label_48",
+                                 "gridLayout",
+                                 "horizontalLayout_3",
+                                 "horizontalLayout_2",
+                                 "gridLayoutWidget",
+                                 "horizontalLayoutWidget_3",
+                                 "horizontalLayoutWidget_2"};
+    QCOMPARE(QSet<QString>(main).subtract(compact), onlyMain);
+    QCOMPARE(QSet<QString>(compact).subtract(main), QSet<QString>());
+}
+
+void FormTest::widgetsOfThisForm()
+{
+    // The window holds every object its form file names, with these classes.
+    const QSet<QString> names =
+        namesInForm(QStringLiteral(KORVALIS_FORMS_DIR "/%1/KorvalisForm.ui").arg(FormName));
+    QVERIFY(!names.isEmpty());
+    for (const QString &name : names) {
+        if (name != QLatin1String("MainWindow"))
+            QVERIFY2(window_->findChild<QObject *>(name), qPrintable(name));
+    }
+    for (const char *name : {"label", "label_13", "label_48"})
+        QCOMPARE(find<QLabel>(name) == nullptr, Compact);
+    QVERIFY(find<QTextEdit>("EDIDtext"));
+    QVERIFY(find<QTextEdit>("CECtext"));
+    QVERIFY(find<QTextEdit>("IFtext"));
+    QVERIFY(find<QTextEdit>("AVItext"));
+    QVERIFY(find<QTextEdit>("txtHdrIf"));
+    QVERIFY(find<QLineEdit>("leReset"));
+    QVERIFY(find<QFrame>("frame_2"));
+    for (const char *name : {"line", "line_2", "line_3", "line_5"}) {
+        auto *line = find<QFrame>(name);
+        QVERIFY2(line, name);
+        QCOMPARE(line->frameShape(), QFrame::HLine);
+    }
+    QCOMPARE(find<QFrame>("frame_2")->frameShape(), QFrame::Box);
+    QCOMPARE(find<QFrame>("frame_2")->frameShadow(), QFrame::Raised);
+    for (const char *name : {"lblOutput", "lblCsc", "lblHdrInput"})
+        QCOMPARE(find<QLabel>(name)->parentWidget(), find<QWidget>("frame_2"));
+}
+
+void FormTest::entryLimits_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("maxCount");
+    QTest::addColumn<int>("maxVisible"); // 0: not checked
+    QTest::newRow("cmBEdid") << "cmBEdid" << 25 << 25;
+    QTest::newRow("cmbLa") << "cmbLa" << 15 << 0;
+    QTest::newRow("cmbInputSel") << "cmbInputSel" << INT_MAX << 0;
+    QTest::newRow("cmbEdidAlgo") << "cmbEdidAlgo" << INT_MAX << 0;
+}
+
+void FormTest::entryLimits()
+{
+    QFETCH(QString, name);
+    QFETCH(int, maxCount);
+    QFETCH(int, maxVisible);
+    auto *combo = find<QComboBox>(name);
+    QVERIFY(combo);
+    QCOMPARE(combo->count(), 0); // nothing from the device: the combo boxes stay empty
+    QCOMPARE(combo->maxCount(), maxCount);
+    if (maxVisible != 0)
+        QCOMPARE(combo->maxVisibleItems(), maxVisible);
+    QCOMPARE(find<QLineEdit>("leReset")->maxLength(), 50);
+    QVERIFY(find<QLineEdit>("leReset")->hasFrame());
+}
+
+void FormTest::buttonGroups_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QStringList>("members");
+    QTest::newRow("2") << "buttonGroup_2" << QStringList{"autoSwEn", "autoSwDis"};
+    QTest::newRow("3") << "buttonGroup_3" << QStringList{"audioHdmi", "audioJack"};
+    QTest::newRow("4") << "buttonGroup_4" << QStringList{"hdcp22", "hdcp14"};
+    QTest::newRow("5") << "buttonGroup_5" << QStringList{"bPrioNorm", "pPrioForce"};
+    QTest::newRow("6") << "buttonGroup_6" << QStringList{"automixEDID", "fixedEDID", "customEDID"};
+    QTest::newRow("7") << "buttonGroup_7" << QStringList{"bFullHdr", "bSamHdr"};
+    QTest::newRow("8") << "buttonGroup_8" << QStringList{"enable420", "disable420"};
+    QTest::newRow("9") << "buttonGroup_9" << QStringList{"enableBLed", "disableBLed"};
+    QTest::newRow("10") << "buttonGroup_10" << QStringList{"enableLed", "disableLed"};
+    QTest::newRow("11") << "buttonGroup_11" << QStringList{"rbReceiver", "rbSender"};
+    QTest::newRow("12") << "buttonGroup_12" << QStringList{"disableAVR", "enableAVR"};
+    QTest::newRow("13") << "buttonGroup_13" << QStringList{"bHdrRepurpDis", "bHdrRepurpEn"};
+    QTest::newRow("14") << "buttonGroup_14" << QStringList{"rbLeftRight", "rbEvenOdd"};
+    QTest::newRow("plain") << "buttonGroup" << QStringList{"disableHPDFORCE", "enableHPDFORCE"};
+}
+
+void FormTest::buttonGroups()
+{
+    QFETCH(QString, group);
+    QFETCH(QStringList, members);
+    auto *g = find<QButtonGroup>(group);
+    QVERIFY(g);
+    QVERIFY(g->exclusive());
+    QStringList actual;
+    const auto buttons = g->buttons();
+    for (QAbstractButton *b : buttons) {
+        actual << b->objectName();
+        QVERIFY(qobject_cast<QRadioButton *>(b));
+        QVERIFY(b->autoExclusive());
+        QCOMPARE(b->group(), g);
+    }
+    QCOMPARE(actual, members);
+    QCOMPARE(window_->findChildren<QButtonGroup *>().size(), 14);
+}
+
+void FormTest::texts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("mainText");
+    QTest::addColumn<QString>("compactText");
+    auto row = [](const char *name, const char *main, const char *compact) {
+        QTest::newRow(name) << name << main << compact;
+    };
+    row("automixEDID", "AUTOMIX: Allow KORVALISto create the EDID table",
+        "AUTOMIX: Allow KORVALIS to create the EDID table");
+    row("cb2cForce", "2.0 Stereo", "2.0");
+    row("customEDID", "CUSTOM Select:", "CUSTOM:");
+    row("cbHdr", "HDR packet", "HDR");
+    row("cbYUV", "Allow YCbCr", "YCbCr");
+    row("cb3D", "3D Remove", "No 3D");
+    row("ButReadEDID", "Read Korvalis EDID", "Read EDID");
+    row("pbReadTvEdidA", "Read TV [TOP] EDID", "Read TOP");
+    row("pbReadTvEdidB", "Read TV [BOT] EDID", "Read BOT");
+    row("ButLoadEDID", "Load from File", "Load");
+    row("ButSaveEDID", "Save to File", "Save");
+    row("ButWriteEDID", "Write EDID to Korvalis", "Upload EDID");
+    row("cbHdrForceMode", "FORCE HDR ALWAYS ACTIVE", "FORCE HDR  ACTIVE");
+    row("label_36", "Activate HDR - send the HDR IF below", "Activate HDR - send HDR IF ");
+    row("label_43", "For sender, the SPLIT is enabled for 4k60 444 8bit 600Mhz only",
+        "Split is working as beta test only");
+    // Same in both, with blanks that are easy to lose.
+    row("label_12", " PRIORITY:", " PRIORITY:");
+    row("label_11", "AVR Audio: ", "AVR Audio: ");
+    row("labelFw1", "ver: ", "ver: ");
+    row("labelTitle", "KORVALIS GUI", "KORVALIS GUI");
+    row("labelTitle_2", "<html><head/><body><p><img src=\":/Korvalis_32.png\"/></p></body></html>",
+        "<html><head/><body><p><img src=\":/Korvalis_32.png\"/></p></body></html>");
+}
+
+void FormTest::texts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, mainText);
+    QFETCH(QString, compactText);
+    auto *w = find<QWidget>(name);
+    QVERIFY(w);
+    QString text;
+    if (auto *label = qobject_cast<QLabel *>(w))
+        text = label->text();
+    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        text = button->text();
+    QCOMPARE(text, Compact ? compactText : mainText);
+}
+
+void FormTest::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("own"); // the widget sets a font of its own
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QString>("family"); // empty: not checked
+    auto row = [](const char *name, bool own, int size, bool bold, const char *family = "") {
+        QTest::newRow(name) << name << own << size << bold << family;
+    };
+    if (!Compact) {
+        row("label_3", true, 12, false);
+        row("label_10", true, 10, false);
+        row("autoSwEn", true, 10, false);
+        row("rbEvenOdd", true, 10, false);
+        row("bPrioNorm", true, 8, false);
+        row("bSamHdr", true, 8, false);
+        row("label_8", true, 11, false);
+        row("label_37", true, 11, false);
+        row("label_24", true, 12, false);
+        row("label_4", true, 12, false);
+        row("label_23", true, 9, false);
+        row("label_2", true, 9, false);
+        row("labelTitle", true, 12, true);
+        row("labelTitle_2", true, 12, true);
+        row("IFtext", true, 10, true, "Times New Roman");
+        row("txtHdrIf", true, 10, true, "Times New Roman");
+        row("EDIDtext", true, 8, false, "Courier New");
+        row("cb2cForce", false, 8, false);
+        row("ButWriteEDID", false, 8, false);
+        row("label_29", false, 8, false);
+    } else {
+        row("label_3", true, 6, false);
+        row("labelFw1", true, 6, false);
+        row("cmbInputSel", true, 6, false);
+        row("tabWidget", true, 6, false);
+        row("menubar", true, 6, false);
+        row("menuHelp", true, 6, false);
+        row("statusbar", true, 6, false);
+        row("fixedEDID", true, 6, false);
+        row("label_24", true, 6, false);
+        row("label_23", true, 6, false);
+        row("automixEDID", true, 5, false);
+        row("lblCsc", true, 5, false);
+        row("label_29", true, 5, false);
+        row("label_2", true, 5, false);
+        row("ButWriteEDID", true, 5, false);
+        row("cmbEdidAlgo", true, 5, false);
+        row("cbClearEdid", true, 5, false);
+        row("AVItext", true, 6, true, "Times New Roman");
+        row("labelTitle", true, 10, true);
+        row("labelTitle_2", true, 12, true);
+        row("EDIDtext", true, 6, false, "Courier New");
+        row("cb2cForce", false, 6, false); // from the tab widget
+        row("ButWriteCEC", false, 6, false);
+    }
+}
+
+void FormTest::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, own);
+    QFETCH(int, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(QString, family);
+    auto *w = find<QWidget>(name);
+    QVERIFY(w);
+    QCOMPARE(w->testAttribute(Qt::WA_SetFont), own);
+    QCOMPARE(w->font().pointSize(), pointSize);
+    QCOMPARE(w->font().bold(), bold);
+    if (!family.isEmpty())
+        QCOMPARE(w->font().family(), family);
+}
+
+void FormTest::toolTips_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("tip");
+    const QString only600 = QStringLiteral("Enabled for 600MHz inputs only");
+    for (const char *name : {"enable420", "enableHPDFORCE", "enableAVR", "rbSender", "rbLeftRight"})
+        QTest::newRow(name) << name << only600;
+    for (const char *name : {"disable420", "disableHPDFORCE", "disableAVR", "rbReceiver",
+                             "rbEvenOdd", "CECtext", "cbSplitEn"})
+        QTest::newRow(name) << name << QString();
+}
+
+void FormTest::toolTips()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, tip);
+    auto *w = find<QWidget>(name);
+    QVERIFY(w);
+    QCOMPARE(w->toolTip(), tip);
+}
+
+void FormTest::audioCheckBoxesAreIndependent()
+{
+    QList<QCheckBox *> boxes{find<QCheckBox>("cb2cForce"), find<QCheckBox>("cb51"),
+                             find<QCheckBox>("cbFull")};
+    for (QCheckBox *box : boxes) {
+        QVERIFY(box);
+        QVERIFY(!box->autoExclusive());
+        QVERIFY(!box->group());
+    }
+    {
+        // No slot may run: this is about the boxes, not the device.
+        QSignalBlocker b0(boxes[0]), b1(boxes[1]), b2(boxes[2]);
+        for (QCheckBox *box : boxes)
+            box->click();
+        for (QCheckBox *box : boxes)
+            QVERIFY(box->isChecked());
+        for (QCheckBox *box : boxes)
+            box->setChecked(false);
+    }
+}
+
+void FormTest::layouts()
+{
+    auto *title = find<QHBoxLayout>("horizontalLayout");
+    QVERIFY(title);
+    QCOMPARE(title->contentsMargins(), QMargins());
+    QCOMPARE(title->count(), 2);
+    QCOMPARE(title->itemAt(0)->widget(), find<QWidget>("labelTitle_2"));
+    QCOMPARE(title->itemAt(1)->widget(), find<QWidget>("labelTitle"));
+
+    auto *grid = find<QGridLayout>("gridLayout");
+    auto *cecRow = find<QHBoxLayout>("horizontalLayout_3");
+    auto *resetRow = find<QHBoxLayout>("horizontalLayout_2");
+    if (Compact) {
+        QVERIFY(!grid && !cecRow && !resetRow);
+        QCOMPARE(find<QWidget>("label_28")->parentWidget(), find<QWidget>("tab_3"));
+        QCOMPARE(find<QWidget>("cmbLa")->parentWidget(), find<QWidget>("tab_3"));
+        for (const char *name : {"label_17", "leReset", "pbReset"})
+            QCOMPARE(find<QWidget>(name)->parentWidget(), find<QWidget>("tab_4"));
+        return;
+    }
+    QVERIFY(grid && cecRow && resetRow);
+    for (QLayout *l : {static_cast<QLayout *>(grid), static_cast<QLayout *>(cecRow),
+                       static_cast<QLayout *>(resetRow)})
+        QCOMPARE(l->contentsMargins(), QMargins());
+    const char *cells[2][3] = {{"ButReadEDID", "pbReadTvEdidA", "pbReadTvEdidB"},
+                               {"ButLoadEDID", "ButSaveEDID", "ButWriteEDID"}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(grid->itemAtPosition(r, c)->widget(), find<QWidget>(cells[r][c]));
+    QCOMPARE(cecRow->itemAt(0)->widget(), find<QWidget>("label_28"));
+    QCOMPARE(cecRow->itemAt(1)->widget(), find<QWidget>("cmbLa"));
+    QCOMPARE(resetRow->itemAt(0)->widget(), find<QWidget>("label_17"));
+    QCOMPARE(resetRow->itemAt(1)->widget(), find<QWidget>("leReset"));
+    QCOMPARE(resetRow->itemAt(2)->widget(), find<QWidget>("pbReset"));
+}
+
+void FormTest::edidButtonsInTwoRowsOfThree()
+{
+    window_->show();
+    find<QTabWidget>("tabWidget")->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    const char *rows[2][3] = {{"ButReadEDID", "pbReadTvEdidA", "pbReadTvEdidB"},
+                              {"ButLoadEDID", "ButSaveEDID", "ButWriteEDID"}};
+    QWidget *page = find<QWidget>("tab");
+    auto at = [&](const char *name) { return rectIn(find<QWidget>(name), page); };
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 1; c < 3; ++c) {
+            QCOMPARE(at(rows[r][c]).top(), at(rows[r][0]).top());
+            QVERIFY(at(rows[r][c]).left() > at(rows[r][c - 1]).right());
+        }
+        QVERIFY(at(rows[1][0]).top() > at(rows[0][0]).bottom());
+    }
+    // Below the editor, at the bottom of the page.
+    QVERIFY(at(rows[0][0]).top() > at("EDIDtext").bottom());
+}
+
+void FormTest::byteEditors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("lines"); // lines the editor is meant to show
+    QTest::newRow("CECtext") << "CECtext" << 1;
+    QTest::newRow("AVItext") << "AVItext" << 1;
+    QTest::newRow("IFtext") << "IFtext" << 2;
+    QTest::newRow("txtHdrIf") << "txtHdrIf" << 2;
+}
+
+void FormTest::byteEditors()
+{
+    QFETCH(QString, name);
+    QFETCH(int, lines);
+    auto *edit = find<QTextEdit>(name);
+    QVERIFY(edit);
+    QCOMPARE(edit->frameShape(), QFrame::Box);
+    QCOMPARE(edit->frameShadow(), QFrame::Plain);
+    QCOMPARE(edit->lineWidth(), 1);
+    // High enough for its lines, but not for one more.
+    const int line = QFontMetrics(edit->font()).lineSpacing();
+    const int inner =
+        edit->height() - 2 * edit->frameWidth() - 2 * int(edit->document()->documentMargin());
+    QVERIFY2(inner >= lines * line, qPrintable(QString::number(inner)));
+    QVERIFY2(inner < (lines + 1) * line + line / 2, qPrintable(QString::number(inner)));
+    QVERIFY(edit->whatsThis().isEmpty());
+}
+
+void FormTest::cecExamplesLabel()
+{
+    auto *label = find<QLabel>("label_2");
+    QVERIFY(label);
+    QCOMPARE(label->alignment(), Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
+    QVERIFY(!label->wordWrap());
+    QCOMPARE(label->indent(), 0);
+    QVERIFY(label->text().startsWith(QLatin1String("<html><head/><body><p>Examples:</p>")));
+    QVERIFY(label->text().contains(
+        QLatin1String("<p>5b:44:40 - toggle power [playback device 3]</p>")));
+}
+
+void FormTest::pageGeometry_data()
+{
+    QTest::addColumn<int>("index");
+    const char *names[] = {"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
+    for (int i = 0; i < 5; ++i)
+        QTest::newRow(names[i]) << i;
+}
+
+void FormTest::pageGeometry()
+{
+    QFETCH(int, index);
+    auto *tabs = find<QTabWidget>("tabWidget");
+    window_->show();
+    tabs->setCurrentIndex(index);
+    QCoreApplication::processEvents();
+    QWidget *page = tabs->widget(index);
+    QVERIFY(page->isVisible());
+
+    const QString dir = QStringLiteral(KORVALIS_SHOT_DIR);
+    QVERIFY(QDir().mkpath(dir));
+    const QString file =
+        QStringLiteral("%1/%2-%3-%4.png").arg(dir, FormName).arg(index).arg(page->objectName());
+    const QPixmap shot = window_->grab();
+    QCOMPARE(shot.size(), window_->size() * shot.devicePixelRatio());
+    QVERIFY(shot.save(file));
+
+    const QStringList faults = geometryFaults(page, nullptr, QRect());
+    tabs->setCurrentIndex(0);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+}
+
+void FormTest::headerGeometry()
+{
+    window_->show();
+    QCoreApplication::processEvents();
+    auto *central = find<QWidget>("centralwidget");
+    auto *tabs = find<QTabWidget>("tabWidget");
+    QCOMPARE(window_->centralWidget(), central);
+    QVERIFY(central->rect().contains(tabs->geometry()));
+    const QStringList faults = geometryFaults(central, tabs, tabs->geometry());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    // The header texts the status poll writes still fit beside each other.
+    QVERIFY(rectIn(find<QWidget>("labelFw1"), central).left() >
+            rectIn(find<QWidget>("labelTitle"), central).right());
+}
+
+void FormTest::edidEditorShowsAWholeTable()
+{
+    auto *edit = find<QTextEdit>("EDIDtext");
+    QVERIFY(edit);
+    window_->show();
+    find<QTabWidget>("tabWidget")->setCurrentIndex(0);
+    QString table;
+    for (int line = 0; line < 16; ++line) {
+        QStringList bytes;
+        for (int i = 0; i < 16; ++i)
+            bytes << QStringLiteral("%1")
+                         .arg((line * 16 + i) & 0xFF, 2, 16, QLatin1Char('0'))
+                         .toUpper();
+        table += bytes.join(' ') + '\n';
+    }
+    edit->setPlainText(table);
+    QCoreApplication::processEvents();
+    const int hMax = edit->horizontalScrollBar()->maximum();
+    const int vMax = edit->verticalScrollBar()->maximum();
+    edit->clear();
+    QCOMPARE(hMax, 0);
+    QCOMPARE(vMax, 0);
+}
+
+QTEST_MAIN(FormTest)
+#include "FormTest.moc"
