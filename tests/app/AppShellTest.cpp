@@ -1,0 +1,452 @@
+#include "FakeClock.h"
+#include "FakePrompts.h"
+#include "FakeUsbApi.h"
+#include "RecordingAlerts.h"
+#include "ScriptedDevice.h"
+#include "app/MainWindow.h"
+#include "device/DeviceLink.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMetaMethod>
+#include <QResource>
+#include <QTextEdit>
+#include <QTimerEvent>
+#include <QtCore/private/qobject_p.h>
+#include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Slots that ran on the window, recorded by Qt's signal-spy hook (connections made by the
+// form are string based, so the hook sees the slot's method index).
+QObject *spiedWindow = nullptr;
+QStringList slotsRun;
+void slotBegin(QObject *receiver, int index, void **)
+{
+    if (receiver == spiedWindow && receiver)
+        slotsRun << QString::fromLatin1(receiver->metaObject()->method(index).methodSignature());
+}
+QSignalSpyCallbackSet spyCallbacks = {nullptr, slotBegin, nullptr, nullptr};
+
+QList<QByteArray> writesWithCode(const FakeUsbApi &usb, std::uint8_t direction, std::uint8_t code)
+{
+    QList<QByteArray> found;
+    for (const QByteArray &w : usb.writes)
+        if (w.size() > 2 && std::uint8_t(w[0]) == direction && std::uint8_t(w[2]) == code)
+            found << w;
+    return found;
+}
+
+const char *const SlotSignatures[] = {"on_ProgressChange(int,int)",
+                                      "SaveEDIDtoFile()",
+                                      "LoadEDIDfromFile()",
+                                      "FileExit()",
+                                      "FileAbout()",
+                                      "ReadEDID()",
+                                      "WriteEDID()",
+                                      "WriteCEC()",
+                                      "WriteIF()",
+                                      "CalculateChkSum()",
+                                      "SetActivePort()",
+                                      "SetAutoSwitch()",
+                                      "SetAudioSource()",
+                                      "SetHDCP_Version()",
+                                      "SetOut_420()",
+                                      "SetEDID_Mode()",
+                                      "SetEPState()",
+                                      "SaveCEC_1()",
+                                      "SaveCEC_2()",
+                                      "force2c()",
+                                      "force51()",
+                                      "forceHdr()",
+                                      "forceFullAudio()",
+                                      "setSwPriority()",
+                                      "changeCustomEdid()",
+                                      "sendAVI()",
+                                      "CecLpRepurp()",
+                                      "hdrForceActivate()",
+                                      "hdrSamsung()",
+                                      "setLogoLed()",
+                                      "setBt2020()",
+                                      "setBlueLed()",
+                                      "factoryReset()",
+                                      "setYUV()",
+                                      "setCEC()",
+                                      "setCecLa()",
+                                      "setAVR()",
+                                      "readTvEdidA()",
+                                      "readTvEdidB()",
+                                      "set3D()",
+                                      "setEdidAlgo()",
+                                      "setAviPers()",
+                                      "setHpdForce()",
+                                      "setEvenOdd()",
+                                      "setSenderReceiver()",
+                                      "setSplitEnable()"};
+
+} // namespace
+
+class AppShellTest : public QObject
+{
+    Q_OBJECT
+
+    struct Rig {
+        FakeClock clock;
+        FakeUsbApi usb{clock};
+        RecordingAlerts alerts;
+        FakePrompts prompts;
+        DeviceLink link{usb, clock, alerts};
+        ScriptedDevice device;
+        std::unique_ptr<MainWindow> window;
+
+        void start() { window = std::make_unique<MainWindow>(link, prompts); }
+        template <typename T> T *widget(const char *name) { return window->findChild<T *>(name); }
+        void tick()
+        {
+            QTimerEvent event(1); // Qt drops timer events with id 0
+            QCoreApplication::sendEvent(window.get(), &event);
+        }
+    };
+    std::unique_ptr<Rig> rig;
+
+private slots:
+    void init() { rig = std::make_unique<Rig>(); }
+    void cleanup()
+    {
+        rig.reset();
+        slotsRun.clear();
+        spiedWindow = nullptr;
+    }
+
+    void startWithoutDevice()
+    {
+        rig->start();
+        QCOMPARE(rig->alerts.shown, QStringList{"KORVALIS USB not connected!"});
+        for (const char *name : {"cmbInputSel", "cmBEdid", "cmbLa", "cmbEdidAlgo"})
+            QCOMPARE(rig->widget<QComboBox>(name)->count(), 0);
+        QVERIFY(!rig->window->pollTimerRunning());
+        QVERIFY(!rig->window->initialised());
+        QVERIFY(rig->usb.writes.isEmpty());
+        QCOMPARE(rig->widget<QLabel>("labelFw1")->text(), QStringLiteral("ver: "));
+    }
+
+    void openFailure()
+    {
+        rig->usb.devices = {{"2023", false, 4}};
+        rig->start();
+        QCOMPARE(rig->alerts.shown, QStringList{"Usb device open error!"});
+        QCOMPARE(rig->prompts.shown.size(), 1);
+        QCOMPARE(rig->prompts.shown[0].kind, QStringLiteral("warning"));
+        QCOMPARE(rig->prompts.shown[0].title, QStringLiteral("KORVALIS Utility"));
+        QCOMPARE(rig->prompts.shown[0].text, QStringLiteral("Hardware not found"));
+        QVERIFY(rig->prompts.shown[0].hadParent);
+        QVERIFY(!rig->window->pollTimerRunning());
+        QVERIFY(rig->usb.writes.isEmpty());
+        QCOMPARE(rig->widget<QComboBox>("cmbInputSel")->count(), 0);
+    }
+
+    void startupReadsInOrder()
+    {
+        rig->device.attachTo(rig->usb);
+        rig->start();
+        QStringList reads;
+        for (const QByteArray &w : rig->usb.writes)
+            if (std::uint8_t(w[0]) == cmd::DirRead && w.size() >= 3)
+                reads << QString(w.toHex());
+        const QStringList expectedStart = {"112ae1",   "110ee006", "1108e007",
+                                           "1121e023", "110fe024", "110fe006",
+                                           "111fe015", "111fe01e", "111fe01f"};
+        QCOMPARE(reads.mid(0, expectedStart.size()), expectedStart);
+        QVERIFY(rig->window->pollTimerRunning());
+        QVERIFY(rig->window->initialised());
+        QCOMPARE(rig->widget<QComboBox>("cmbInputSel")->itemText(3), QStringLiteral("MATRIX SWAP"));
+        QCOMPARE(rig->widget<QComboBox>("cmBEdid")->count(), 25);
+        QCOMPARE(rig->widget<QComboBox>("cmbLa")->count(), 2);
+        QCOMPARE(rig->widget<QComboBox>("cmbEdidAlgo")->itemText(1),
+                 QStringLiteral("Max Audio, Min Video [Default]"));
+        QCOMPARE(rig->widget<QTextEdit>("CECtext")->toPlainText(), QStringLiteral("50:04"));
+    }
+
+    void fillingCombosSendsNoRegisterWrite()
+    {
+        rig->device.attachTo(rig->usb);
+        rig->start();
+        for (const QByteArray &w : writesWithCode(rig->usb, cmd::DirWrite, cmd::RegisterWrite)) {
+            const int reg = std::uint8_t(w[3]);
+            QVERIFY2(reg != 0 && reg != 14 && reg != 28 && reg != 32, w.toHex().constData());
+        }
+    }
+
+    void versionAndStoredInfoframes_data()
+    {
+        QTest::addColumn<bool>("block36Answers");
+        QTest::addColumn<QByteArray>("firmware");
+        QTest::addColumn<QByteArray>("storedHdr");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("hdrBytes");
+        QTest::addColumn<QString>("avi");
+
+        QByteArray hdr26 = QByteArray::fromHex("00870f1a");
+        for (int i = 0; i < 29; ++i)
+            hdr26 += char(i + 1);
+        QByteArray hdr40 = hdr26;
+        hdr40[3] = 40;
+        const QString zeros13 = "00:00:00:00:00:00:00:00:00:00:00:00:00";
+
+        QTest::newRow("firmware 1.11.0.5, HDR length 26")
+            << true << QByteArray::fromHex("00010b0005") << hdr26 << "ver: 1.11.0.5" << 30
+            << "60:c8:60:61:00:00:00:00:00:00:00:00:00";
+        QTest::newRow("HDR length 40 stops at the reply end")
+            << true << QByteArray::fromHex("0002030405") << hdr40 << "ver: 2.3.4.5" << 31
+            << "60:c8:60:61:00:00:00:00:00:00:00:00:00";
+        QTest::newRow("block 36 silent: labels keep the form texts")
+            << false << QByteArray::fromHex("00010b0005") << hdr26 << "ver: " << 30 << zeros13;
+    }
+    void versionAndStoredInfoframes()
+    {
+        QFETCH(bool, block36Answers);
+        QFETCH(QByteArray, firmware);
+        QFETCH(QByteArray, storedHdr);
+        QFETCH(QString, version);
+        QFETCH(int, hdrBytes);
+        QFETCH(QString, avi);
+        rig->device.infoBlocks[cmd::info::Firmware] = firmware;
+        rig->device.infoBlocks[cmd::info::StoredHdr] = storedHdr;
+        rig->device.infoBlocks[cmd::info::StoredAvi] = QByteArray::fromHex("0060c8606100");
+        if (!block36Answers)
+            rig->device.silentInfoBlocks << cmd::info::StoredAvi;
+        rig->device.attachTo(rig->usb);
+        rig->start();
+
+        QCOMPARE(rig->widget<QLabel>("labelFw1")->text(), version);
+        const QString hdrText = rig->widget<QTextEdit>("IFtext")->toPlainText();
+        QCOMPARE(hdrText.split(':').size(), hdrBytes);
+        QVERIFY(hdrText.startsWith("87:0f:"));
+        QCOMPARE(rig->widget<QTextEdit>("AVItext")->toPlainText(), avi);
+        QVERIFY(rig->window->initialised()); // a failed read does not stop start-up
+        QCOMPARE(rig->widget<QComboBox>("cmBEdid")->count(), 25);
+    }
+
+    void tickWhileBusyIsDropped()
+    {
+        rig->device.attachTo(rig->usb);
+        rig->start();
+        const int before = rig->usb.writes.size();
+        int writesSeenInside = -1;
+        rig->usb.responder = [&](const QByteArray &request) {
+            const int atEntry = rig->usb.writes.size();
+            rig->tick(); // arrives while the exchange is in progress
+            writesSeenInside = rig->usb.writes.size() - atEntry;
+            return rig->device.answer(request);
+        };
+        rig->window->primitives().writeSetting(1, 1);
+        QCOMPARE(writesSeenInside, 0);
+        QCOMPARE(rig->usb.writes.size(), before + 1);
+    }
+
+    void tickRunsFullCycle()
+    {
+        rig->device.attachTo(rig->usb);
+        rig->start();
+        rig->usb.writes.clear();
+        rig->tick();
+        QVERIFY(!writesWithCode(rig->usb, cmd::DirRead, cmd::SettingsRead).isEmpty());
+        QCOMPARE(writesWithCode(rig->usb, cmd::DirRead, cmd::InfoBlockRead).last().toHex(),
+                 QByteArray("111fe01f"));
+    }
+
+    void slotTable()
+    {
+        rig->start();
+        const QMetaObject *meta = rig->window->metaObject();
+        QCOMPARE(meta->className(), "MainWindow");
+        QCOMPARE(meta->methodCount() - meta->methodOffset(), 46);
+        QCOMPARE(meta->propertyCount(), meta->superClass()->propertyCount());
+        for (int i = 0; i < 46; ++i) {
+            const QMetaMethod m = meta->method(meta->methodOffset() + i);
+            QCOMPARE(m.methodSignature(), QByteArray(SlotSignatures[i]));
+            QCOMPARE(m.methodType(), QMetaMethod::Slot);
+            QCOMPARE(m.access(), i == 0 ? QMetaMethod::Public : QMetaMethod::Private);
+            QCOMPARE(m.returnType(), i == 25 ? int(QMetaType::Bool) : int(QMetaType::Void));
+        }
+        const QMetaMethod progress = meta->method(meta->methodOffset());
+        QCOMPARE(progress.parameterNames(), (QList<QByteArray>{"a", "b"}));
+        QVERIFY(rig->window->qt_metacast("MainWindow") == rig->window.get());
+        // An index past our slots is handed on, reduced by our count, and runs nothing here.
+        spiedWindow = rig->window.get();
+        void *args[] = {nullptr};
+        const int rest = rig->window->qt_metacall(QMetaObject::InvokeMetaMethod,
+                                                  meta->methodOffset() + 46, args);
+        QCOMPARE(rest, 0);
+        QVERIFY(rig->usb.writes.isEmpty());
+    }
+
+    void connections_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("signal");
+        QTest::addColumn<QString>("slot");
+        const QList<std::array<const char *, 3>> rows = {
+            {"actionAbout", "triggered()", "FileAbout()"},
+            {"autoSwEn", "clicked()", "SetAutoSwitch()"},
+            {"autoSwDis", "clicked()", "SetAutoSwitch()"},
+            {"audioHdmi", "clicked()", "SetAudioSource()"},
+            {"audioJack", "clicked()", "SetAudioSource()"},
+            {"hdcp14", "clicked()", "SetHDCP_Version()"},
+            {"hdcp22", "clicked()", "SetHDCP_Version()"},
+            {"bPrioNorm", "clicked()", "setSwPriority()"},
+            {"pPrioForce", "clicked()", "setSwPriority()"},
+            {"cmbInputSel", "currentIndexChanged(int)", "SetActivePort()"},
+            {"ButReadEDID", "released()", "ReadEDID()"},
+            {"ButWriteEDID", "pressed()", "WriteEDID()"},
+            {"ButLoadEDID", "released()", "LoadEDIDfromFile()"},
+            {"ButSaveEDID", "released()", "SaveEDIDtoFile()"},
+            {"pbReadTvEdidA", "pressed()", "readTvEdidA()"},
+            {"pbReadTvEdidA", "released()", "CalculateChkSum()"},
+            {"pbReadTvEdidB", "pressed()", "readTvEdidB()"},
+            {"automixEDID", "clicked()", "SetEDID_Mode()"},
+            {"fixedEDID", "clicked()", "SetEDID_Mode()"},
+            {"customEDID", "clicked()", "SetEDID_Mode()"},
+            {"cb2cForce", "stateChanged(int)", "force2c()"},
+            {"cb51", "stateChanged(int)", "force51()"},
+            {"cbFull", "stateChanged(int)", "forceFullAudio()"},
+            {"cbHdr", "stateChanged(int)", "forceHdr()"},
+            {"cbBt2020", "stateChanged(int)", "setBt2020()"},
+            {"cbYUV", "stateChanged(int)", "setYUV()"},
+            {"cb3D", "stateChanged(int)", "set3D()"},
+            {"cmBEdid", "currentIndexChanged(int)", "changeCustomEdid()"},
+            {"ButWriteCEC", "released()", "WriteCEC()"},
+            {"ButSaveCEC_1", "released()", "SaveCEC_1()"},
+            {"ButSaveCEC_2", "released()", "SaveCEC_2()"},
+            {"cbCec", "stateChanged(int)", "setCEC()"},
+            {"cmbLa", "currentIndexChanged(int)", "setCecLa()"},
+            {"ButWriteIF", "released()", "WriteIF()"},
+            {"ButWriteAVI", "released()", "sendAVI()"},
+            {"cbAviPersistent", "clicked()", "setAviPers()"},
+            {"cbHdrForceMode", "stateChanged(int)", "hdrForceActivate()"},
+            {"bFullHdr", "clicked()", "hdrSamsung()"},
+            {"bSamHdr", "clicked()", "hdrSamsung()"},
+            {"enableLed", "clicked()", "setLogoLed()"},
+            {"disableLed", "clicked()", "setLogoLed()"},
+            {"enableBLed", "clicked()", "setBlueLed()"},
+            {"disableBLed", "clicked()", "setBlueLed()"},
+            {"bHdrRepurpEn", "clicked()", "CecLpRepurp()"},
+            {"bHdrRepurpDis", "clicked()", "CecLpRepurp()"},
+            {"enable420", "clicked()", "SetOut_420()"},
+            {"disable420", "clicked()", "SetOut_420()"},
+            {"cmbEdidAlgo", "currentIndexChanged(int)", "setEdidAlgo()"},
+            {"enableHPDFORCE", "clicked()", "setHpdForce()"},
+            {"disableHPDFORCE", "clicked()", "setHpdForce()"},
+            {"enableAVR", "clicked()", "setAVR()"},
+            {"disableAVR", "clicked()", "setAVR()"},
+            {"pbReset", "clicked()", "factoryReset()"},
+            {"cbSplitEn", "stateChanged(int)", "setSplitEnable()"},
+            {"rbSender", "clicked()", "setSenderReceiver()"},
+            {"rbReceiver", "clicked()", "setSenderReceiver()"},
+            {"rbLeftRight", "clicked()", "setEvenOdd()"},
+            {"rbEvenOdd", "clicked()", "setEvenOdd()"},
+        };
+        // actionExit -> FileExit() ends the process; it is covered by fileExitEndsWithZero.
+        QCOMPARE(rows.size() + 1, 59);
+        for (const auto &row : rows)
+            QTest::addRow("%s %s", row[0], row[1]) << row[0] << row[1] << row[2];
+    }
+    void connections()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, signal);
+        QFETCH(QString, slot);
+        rig->start();
+        QObject *source = rig->window->findChild<QObject *>(sender);
+        QVERIFY2(source, qPrintable(sender));
+        const QByteArray name = signal.left(signal.indexOf('(')).toLatin1();
+
+        spiedWindow = rig->window.get();
+        qt_register_signal_spy_callbacks(&spyCallbacks);
+        bool emitted = signal.contains("(int)")
+                           ? QMetaObject::invokeMethod(source, name.constData(), Q_ARG(int, 1))
+                           : QMetaObject::invokeMethod(source, name.constData());
+        qt_register_signal_spy_callbacks(nullptr);
+        QVERIFY(emitted);
+        QVERIFY2(!slotsRun.isEmpty(), "no slot ran");
+        QCOMPARE(slotsRun.first(), slot);
+        QCOMPARE(slotsRun.count(slot), 1);
+    }
+
+    void pressAndReleaseTvAReadsThenChecks()
+    {
+        rig->start();
+        auto *button = rig->window->findChild<QAbstractButton *>("pbReadTvEdidA");
+        spiedWindow = rig->window.get();
+        qt_register_signal_spy_callbacks(&spyCallbacks);
+        QTest::mouseClick(button, Qt::LeftButton);
+        qt_register_signal_spy_callbacks(nullptr);
+        QCOMPARE(slotsRun.mid(0, 2), (QStringList{"readTvEdidA()", "CalculateChkSum()"}));
+    }
+
+    void closingEndsEventLoopWithZero()
+    {
+        rig->start();
+        rig->window->show();
+        QTimer::singleShot(0, rig->window.get(), [this] { rig->window->close(); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!rig->window->pollTimerRunning());
+    }
+
+    void fileExitEndsProcessWithZero()
+    {
+        rig->device.attachTo(rig->usb);
+        rig->start();
+        const pid_t child = fork();
+        if (child == 0) {
+            rig->window->findChild<QAction *>("actionExit")->trigger();
+            _exit(42); // not reached when File > Exit works
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
+    void embeddedResources_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("compressed");
+        QTest::newRow("png") << ":/Korvalis.png" << false;
+        QTest::newRow("ico") << ":/Korvalis.ico" << true;
+        QTest::newRow("48") << ":/Korvalis_48.png" << false;
+        QTest::newRow("32") << ":/Korvalis_32.png" << false;
+        QTest::newRow("16") << ":/Korvalis_16.png" << false;
+        QTest::newRow("form") << ":/QT/forms/KorvalisForm.ui" << true;
+    }
+    void embeddedResources()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, compressed);
+        const QResource resource(path);
+        QVERIFY2(resource.isValid(), qPrintable(path));
+        QVERIFY(resource.size() > 0);
+        if (compressed)
+            QCOMPARE(resource.compressionAlgorithm(), QResource::ZlibCompression);
+        if (path.endsWith(".png"))
+            QVERIFY(!QImage(path).isNull());
+    }
+
+    void aboutBox()
+    {
+        rig->start();
+        rig->window->findChild<QAction *>("actionAbout")->trigger();
+        QCOMPARE(rig->prompts.shown.size(), 1);
+        QCOMPARE(rig->prompts.shown[0].title, QStringLiteral("About KORVALIS Utility"));
+        QCOMPARE(rig->prompts.shown[0].text,
+                 QStringLiteral("<h2>KORVALIS Utility Version 1.11</h2>"));
+    }
+};
+
+QTEST_MAIN(AppShellTest)
+#include "AppShellTest.moc"
