@@ -35,6 +35,7 @@ constexpr std::size_t ReceivedReplyBytes = cmd::info::StatusPollLength;
 constexpr std::size_t TextBufferSize = 100;
 constexpr std::size_t MaxCaptureBytes = TextBufferSize / 3; // 33 bytes take 98 characters
 constexpr std::size_t CapturePayloadOffset = 4;
+static_assert(ReceivedReplyBytes <= cmd::ReplySize, "the capture never reads past the reply");
 } // namespace statusdecode
 
 // The four reads of a status poll, in order, each whatever the outcome of the ones before.
