@@ -238,13 +238,16 @@ int VirtualUsbApi::checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
     Connection *c = connection(handle);
     if (!c)
         return InvalidHandle;
-    if (c->queue.isEmpty()) {
-        receive(*c, 1);
-        if (c->queue.isEmpty() && c->hungUp)
-            pauseMs(1); // nothing will ever come: still do not spin the caller's wait loop
+    if (c->queue.isEmpty() && !c->hungUp) {
+        // One poll() per empty check keeps a caller's wait loop cheap.
+        pollfd p{c->fd, POLLIN, 0};
+        if (::poll(&p, 1, 1) > 0)
+            receive(*c, 0);
     } else {
         receive(*c, 0);
     }
+    if (c->queue.isEmpty() && c->hungUp)
+        pauseMs(1); // nothing will ever come: still do not spin the caller's wait loop
     *bytesInQueue = std::uint32_t(c->queue.size());
     return Ok;
 }
