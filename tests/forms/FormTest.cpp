@@ -8,6 +8,8 @@
 #include "RecordingAlerts.h"
 #include "app/MainWindow.h"
 #include "device/DeviceLink.h"
+#include "sim/DeviceModel.h"
+#include "sim/ModelUsbApi.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -252,6 +254,8 @@ private slots:
     void pageGeometry();
     void headerGeometry();
     void edidEditorShowsAWholeTable();
+    void connectedWindowFits_data();
+    void connectedWindowFits();
 };
 
 void FormTest::initTestCase()
@@ -821,6 +825,74 @@ void FormTest::edidEditorShowsAWholeTable()
     edit->clear();
     QCOMPARE(hMax, 0);
     QCOMPARE(vMax, 0);
+}
+
+void FormTest::connectedWindowFits_data()
+{
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<bool>("pictures");
+    QTest::addColumn<QByteArray>("storedHdr"); // empty: the model's own
+    QTest::newRow("4k60-420-hdr10") << "4k60-420-hdr10" << true << QByteArray();
+    QTest::newRow("4k60-444-600") << "4k60-444-600" << false << QByteArray();
+    QTest::newRow("3d-sbs") << "3d-sbs" << false << QByteArray();
+    QTest::newRow("4k30-hdmivic") << "4k30-hdmivic" << false << QByteArray();
+    // Length field 40: the editor shows the most it ever shows, 31 bytes.
+    QTest::newRow("longest stored HDR infoframe")
+        << "1080p60" << false << (QByteArray::fromHex("870128dd") + QByteArray(40, '\xdd'));
+}
+
+void FormTest::connectedWindowFits()
+{
+    // With a device the header, the combo boxes and the editors hold their live texts.
+    QFETCH(QString, signal);
+    QFETCH(bool, pictures);
+    QFETCH(QByteArray, storedHdr);
+    FakeClock clock;
+    DeviceModel model(clock);
+    QVERIFY(model.selectSignal(signal));
+    if (!storedHdr.isEmpty())
+        model.setStoredHdrInfoframe(storedHdr);
+    model.setFirmwareVersion(1, 11, 0, 5);
+    ModelUsbApi usb(model, clock);
+    RecordingAlerts alerts;
+    DeviceLink link(usb, clock, alerts);
+    FakePrompts prompts;
+    MainWindow w(link, prompts);
+    QVERIFY(w.initialised());
+    if (!storedHdr.isEmpty())
+        QCOMPARE(w.findChild<QTextEdit *>("IFtext")->toPlainText().size(), 31 * 3 - 1);
+    QVERIFY(alerts.shown.isEmpty());
+    w.show();
+    QCoreApplication::processEvents();
+
+    auto *central = w.findChild<QWidget *>("centralwidget");
+    auto *tabs = w.findChild<QTabWidget *>("tabWidget");
+    QCOMPARE(w.findChild<QLabel *>("labelFw1")->text(), QStringLiteral("ver: 1.11.0.5"));
+    // Rewritten by the status poll (the form says "HDR Input:").
+    QVERIFY(w.findChild<QLabel *>("lblHdrInput")->text().startsWith(QLatin1String("HDR input: ")));
+    QStringList faults = geometryFaults(central, tabs, tabs->geometry());
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        // The device's infoframes and the CEC example show without scrolling.
+        const auto edits = tabs->widget(i)->findChildren<QTextEdit *>();
+        for (QTextEdit *edit : edits) {
+            if (edit->objectName() != QLatin1String("EDIDtext") &&
+                (edit->verticalScrollBar()->maximum() != 0 ||
+                 edit->horizontalScrollBar()->maximum() != 0))
+                faults << QStringLiteral("%1 scrolls to show \"%2\"")
+                              .arg(edit->objectName(), edit->toPlainText());
+        }
+        faults += geometryFaults(tabs->widget(i), nullptr, QRect());
+        if (pictures) {
+            QVERIFY(QDir().mkpath(QStringLiteral(KORVALIS_SHOT_DIR)));
+            QVERIFY(w.grab().save(QStringLiteral("%1/%2-connected-%3-%4.png")
+                                      .arg(QStringLiteral(KORVALIS_SHOT_DIR), FormName)
+                                      .arg(i)
+                                      .arg(tabs->widget(i)->objectName())));
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
 }
 
 QTEST_MAIN(FormTest)
