@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSet>
@@ -247,6 +248,7 @@ private slots:
     void audioCheckBoxesAreIndependent();
     void layouts();
     void edidButtonsInTwoRowsOfThree();
+    void buttonHeights();
     void byteEditors_data();
     void byteEditors();
     void cecExamplesLabel();
@@ -715,6 +717,30 @@ void FormTest::edidButtonsInTwoRowsOfThree()
     }
     // Below the editor, at the bottom of the page.
     QVERIFY(at(rows[0][0]).top() > at("EDIDtext").bottom());
+}
+
+void FormTest::buttonHeights()
+{
+    // The second form's push and radio buttons are 26 pixels high, the main form's less.
+    auto *tabs = find<QTabWidget>("tabWidget");
+    window_->show();
+    for (int i = tabs->count() - 1; i >= 0; --i) { // lay out every page once
+        tabs->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+    }
+    const auto buttons = window_->findChildren<QAbstractButton *>();
+    int checked = 0;
+    for (QAbstractButton *b : buttons) {
+        if (!qobject_cast<QPushButton *>(b) && !qobject_cast<QRadioButton *>(b))
+            continue;
+        const QByteArray what = b->objectName().toLatin1() + ' ' + QByteArray::number(b->height());
+        if (Compact)
+            QVERIFY2(b->height() == 26, what.constData());
+        else
+            QVERIFY2(b->height() < 26, what.constData());
+        ++checked;
+    }
+    QCOMPARE(checked, 29 + 12); // radio buttons and push buttons
 }
 
 void FormTest::byteEditors_data()
