@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMetaMethod>
 #include <QResource>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QTimerEvent>
 #include <QtCore/private/qobject_p.h>
@@ -132,8 +133,9 @@ private slots:
             QCOMPARE(rig->widget<QComboBox>(name)->count(), 0);
         QVERIFY(!rig->window->pollTimerRunning());
         QVERIFY(!rig->window->initialised());
-        QVERIFY(rig->usb.writes.isEmpty());
         QCOMPARE(rig->widget<QLabel>("labelFw1")->text(), QStringLiteral("ver: "));
+        rig->tick(); // no timer runs; even a stray tick sends nothing
+        QVERIFY(rig->usb.writes.isEmpty());
     }
 
     void openFailure()
@@ -183,12 +185,13 @@ private slots:
         }
     }
 
+    // Start-up against silent info blocks: QList of the blocks that never answer.
     void versionAndStoredInfoframes_data()
     {
-        QTest::addColumn<bool>("block36Answers");
-        QTest::addColumn<QByteArray>("firmware");
+        QTest::addColumn<QList<int>>("silent");
         QTest::addColumn<QByteArray>("storedHdr");
         QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("hdrStart");
         QTest::addColumn<int>("hdrBytes");
         QTest::addColumn<QString>("avi");
 
@@ -197,40 +200,49 @@ private slots:
             hdr26 += char(i + 1);
         QByteArray hdr40 = hdr26;
         hdr40[3] = 40;
+        const QString avi = "60:c8:60:61:00:00:00:00:00:00:00:00:00";
         const QString zeros13 = "00:00:00:00:00:00:00:00:00:00:00:00:00";
 
-        QTest::newRow("firmware 1.11.0.5, HDR length 26")
-            << true << QByteArray::fromHex("00010b0005") << hdr26 << "ver: 1.11.0.5" << 30
-            << "60:c8:60:61:00:00:00:00:00:00:00:00:00";
+        QTest::newRow("all answer, HDR length 26") << QList<int>{} << hdr26 << "ver: 1.11.0.5"
+                                                   << "87:0f:1a" << 30 << avi;
         QTest::newRow("HDR length 40 stops at the reply end")
-            << true << QByteArray::fromHex("0002030405") << hdr40 << "ver: 2.3.4.5" << 31
-            << "60:c8:60:61:00:00:00:00:00:00:00:00:00";
+            << QList<int>{} << hdr40 << "ver: 1.11.0.5"
+            << "87:0f:28" << 31 << avi;
         QTest::newRow("block 36 silent: labels keep the form texts")
-            << false << QByteArray::fromHex("00010b0005") << hdr26 << "ver: " << 30 << zeros13;
+            << QList<int>{36} << hdr26 << "ver: "
+            << "87:0f:1a" << 30 << zeros13;
+        QTest::newRow("block 7 silent: version from the zeroed buffer")
+            << QList<int>{7} << hdr26 << "ver: 0.0.0.0"
+            << "87:0f:1a" << 30 << avi;
+        QTest::newRow("block 35 silent: four zero bytes")
+            << QList<int>{35} << hdr26 << "ver: 1.11.0.5"
+            << "00:00:00:00" << 4 << avi;
     }
     void versionAndStoredInfoframes()
     {
-        QFETCH(bool, block36Answers);
-        QFETCH(QByteArray, firmware);
+        QFETCH(QList<int>, silent);
         QFETCH(QByteArray, storedHdr);
         QFETCH(QString, version);
+        QFETCH(QString, hdrStart);
         QFETCH(int, hdrBytes);
         QFETCH(QString, avi);
-        rig->device.infoBlocks[cmd::info::Firmware] = firmware;
+        rig->device.infoBlocks[cmd::info::Firmware] = QByteArray::fromHex("00010b0005");
         rig->device.infoBlocks[cmd::info::StoredHdr] = storedHdr;
         rig->device.infoBlocks[cmd::info::StoredAvi] = QByteArray::fromHex("0060c8606100");
-        if (!block36Answers)
-            rig->device.silentInfoBlocks << cmd::info::StoredAvi;
+        for (int block : silent)
+            rig->device.silentInfoBlocks << block;
         rig->device.attachTo(rig->usb);
         rig->start();
 
         QCOMPARE(rig->widget<QLabel>("labelFw1")->text(), version);
         const QString hdrText = rig->widget<QTextEdit>("IFtext")->toPlainText();
         QCOMPARE(hdrText.split(':').size(), hdrBytes);
-        QVERIFY(hdrText.startsWith("87:0f:"));
+        QVERIFY2(hdrText.startsWith(hdrStart), qPrintable(hdrText));
         QCOMPARE(rig->widget<QTextEdit>("AVItext")->toPlainText(), avi);
         QVERIFY(rig->window->initialised()); // a failed read does not stop start-up
         QCOMPARE(rig->widget<QComboBox>("cmBEdid")->count(), 25);
+        QCOMPARE(rig->window->statusBar()->currentMessage(),
+                 silent.isEmpty() ? QString() : QStringLiteral("..."));
     }
 
     void tickWhileBusyIsDropped()
