@@ -1,8 +1,6 @@
-#include "FakeClock.h"
+#include "FakeLink.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
 #include "FormConnections.h"
-#include "RecordingAlerts.h"
 #include "ScriptedDevice.h"
 #include "app/MainWindow.h"
 #include "device/DeviceLink.h"
@@ -97,12 +95,8 @@ class AppShellTest : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        FakeClock clock;
-        FakeUsbApi usb{clock};
-        RecordingAlerts alerts;
+    struct Rig : FakeLink {
         FakePrompts prompts;
-        DeviceLink link{usb, clock, alerts};
         ScriptedDevice device;
         std::unique_ptr<MainWindow> window;
 

@@ -1,6 +1,4 @@
-#include "FakeClock.h"
-#include "FakeUsbApi.h"
-#include "RecordingAlerts.h"
+#include "FakeLink.h"
 #include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
 
@@ -18,11 +16,7 @@ class CommandProtocolTest : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        FakeClock clock;
-        FakeUsbApi usb{clock};
-        RecordingAlerts alerts;
-        DeviceLink link{usb, clock, alerts};
+    struct Rig : FakeLink {
         QList<QPair<QString, int>> messages;
         CommandPrimitives primitives{link, [this](const QString &t, int ms) {
                                          messages.append({t, ms});

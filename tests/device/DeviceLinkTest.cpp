@@ -1,7 +1,5 @@
 #include "device/DeviceLink.h"
-#include "FakeClock.h"
-#include "FakeUsbApi.h"
-#include "RecordingAlerts.h"
+#include "FakeLink.h"
 
 #include <QtTest>
 
@@ -21,12 +19,7 @@ class DeviceLinkTest : public QObject
     Q_OBJECT
 
     // Fresh doubles for every test function.
-    struct Rig {
-        FakeClock clock;
-        FakeUsbApi usb{clock};
-        RecordingAlerts alerts;
-        DeviceLink link{usb, clock, alerts};
-    };
+    using Rig = FakeLink;
     std::unique_ptr<Rig> rig;
 
     void openDevice(const QByteArray &id = "2023")

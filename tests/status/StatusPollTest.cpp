@@ -1,7 +1,5 @@
-#include "FakeClock.h"
+#include "FakeLink.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
-#include "RecordingAlerts.h"
 #include "app/MainWindow.h"
 #include "cec_infoframes/ColonHex.h"
 #include "device/DeviceLink.h"
@@ -71,11 +69,7 @@ class StatusPollTest : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        FakeClock clock;
-        FakeUsbApi usb{clock};
-        RecordingAlerts alerts;
-        DeviceLink link{usb, clock, alerts};
+    struct Rig : FakeLink {
         FakePrompts prompts;
         BlockDevice device;
         std::unique_ptr<MainWindow> window;
