@@ -10,7 +10,8 @@
 class DeviceLink;
 class Prompts;
 class QProgressBar;
-namespace settings {
+namespace settings
+{
 enum class Id : int;
 }
 namespace Ui

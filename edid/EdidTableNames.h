@@ -3,7 +3,8 @@
 #include <array>
 
 // The device's 25 built-in EDID tables; entry i is table number i + 1.
-namespace edid {
+namespace edid
+{
 constexpr int TableCount = 25;
 constexpr std::array<const char *, TableCount> TableNames = {
     "1 - Custom Uploaded/Default EDID",

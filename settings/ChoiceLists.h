@@ -3,7 +3,8 @@
 #include <array>
 
 // Items of the setting combo boxes, in index order (the register value follows from the index).
-namespace choices {
+namespace choices
+{
 constexpr std::array<const char *, 4> InputPorts = {"PORT A [TOP]", "PORT B [BOT]", "MATRIX THRU",
                                                     "MATRIX SWAP"};
 constexpr std::array<const char *, 2> CecDeviceTypes = {"Video Processor [Default]",

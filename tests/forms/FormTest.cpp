@@ -3,9 +3,9 @@
 // of each page written to the build directory.
 
 #include "FakeClock.h"
-#include "FormConnections.h"
 #include "FakePrompts.h"
 #include "FakeUsbApi.h"
+#include "FormConnections.h"
 #include "RecordingAlerts.h"
 #include "app/MainWindow.h"
 #include "device/DeviceLink.h"
@@ -43,7 +43,6 @@ namespace
 
 constexpr bool Compact = KORVALIS_FORM_COMPACT != 0;
 const char *const FormName = Compact ? "compact" : "main";
-
 
 QStringList connectWarnings;
 QtMessageHandler previousHandler = nullptr;
