@@ -6,6 +6,7 @@
 #include "device/DeviceLink.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -102,6 +103,15 @@ class AppShellTest : public QObject
 
         void start() { window = std::make_unique<MainWindow>(link, prompts); }
         template <typename T> T *widget(const char *name) { return window->findChild<T *>(name); }
+        // Poll timers the window holds in the event dispatcher.
+        int pollTimers() const
+        {
+            const auto timers =
+                QAbstractEventDispatcher::instance()->registeredTimers(window.get());
+            return int(std::count_if(timers.begin(), timers.end(), [](const auto &t) {
+                return t.interval == MainWindow::PollIntervalMs;
+            }));
+        }
         void tick()
         {
             QTimerEvent event(1); // Qt drops timer events with id 0
@@ -126,6 +136,7 @@ private slots:
         for (const char *name : {"cmbInputSel", "cmBEdid", "cmbLa", "cmbEdidAlgo"})
             QCOMPARE(rig->widget<QComboBox>(name)->count(), 0);
         QVERIFY(!rig->window->pollTimerRunning());
+        QCOMPARE(rig->pollTimers(), 0);
         QVERIFY(!rig->window->initialised());
         QCOMPARE(rig->widget<QLabel>("labelFw1")->text(), QStringLiteral("ver: "));
         rig->tick(); // no timer runs; even a stray tick sends nothing
@@ -160,6 +171,7 @@ private slots:
                                            "111fe015", "111fe01e", "111fe01f"};
         QCOMPARE(reads.mid(0, expectedStart.size()), expectedStart);
         QVERIFY(rig->window->pollTimerRunning());
+        QCOMPARE(rig->pollTimers(), 1);
         QVERIFY(rig->window->initialised());
         QCOMPARE(rig->widget<QComboBox>("cmbInputSel")->itemText(3), QStringLiteral("MATRIX SWAP"));
         QCOMPARE(rig->widget<QComboBox>("cmBEdid")->count(), 25);
@@ -340,11 +352,18 @@ private slots:
 
     void closingEndsEventLoopWithZero()
     {
+        rig->device.attachTo(rig->usb);
         rig->start();
+        QCOMPARE(rig->pollTimers(), 1);
         rig->window->show();
         QTimer::singleShot(0, rig->window.get(), [this] { rig->window->close(); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!rig->window->pollTimerRunning());
+        QCOMPARE(rig->pollTimers(), 0);
+        QCOMPARE(rig->usb.closes, 1);
+        QVERIFY(!rig->link.isOpen());
+        rig->window.reset(); // the destructor after a close releases nothing twice
+        QCOMPARE(rig->usb.closes, 1);
     }
 
     void fileExitEndsProcessWithZero()
