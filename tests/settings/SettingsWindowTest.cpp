@@ -6,9 +6,8 @@
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
 
-#include "FakeClock.h"
 #include "FakePrompts.h"
-#include "RecordingAlerts.h"
+#include "ModelLink.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -40,12 +39,7 @@ bool isRegisterWrite(const QByteArray &r)
 }
 
 // One device and one window on it, in fake time.
-struct Rig {
-    FakeClock clock;
-    DeviceModel model{clock};
-    ModelUsbApi usb{model, clock};
-    RecordingAlerts alerts;
-    DeviceLink link{usb, clock, alerts};
+struct Rig : ModelLink {
     FakePrompts prompts;
     std::unique_ptr<MainWindow> window;
 

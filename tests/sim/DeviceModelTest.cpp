@@ -1,7 +1,6 @@
 // The simulated device, driven through DeviceLink and the in-process adapter in fake time.
 #include "sim/DeviceModel.h"
-#include "FakeClock.h"
-#include "RecordingAlerts.h"
+#include "ModelLink.h"
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
 #include "sim/EdidGenerator.h"
@@ -25,12 +24,7 @@ class DeviceModelTest : public QObject
     Q_OBJECT
 
     // One fresh device, adapter and open link per test.
-    struct Rig {
-        FakeClock clock;
-        DeviceModel model{clock};
-        ModelUsbApi usb{model, clock};
-        RecordingAlerts alerts;
-        DeviceLink link{usb, clock, alerts};
+    struct Rig : ModelLink {
         Rig()
         {
             std::uint32_t index = 99;
