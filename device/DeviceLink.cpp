@@ -88,8 +88,10 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
     std::uint32_t written = 0, bytesRead = 0, waiting = 0;
     const std::uint32_t start = clock_.tickCount();
     busy_ = 1;
+    last_ = ExchangeInfo{};
 
     if (handle_ != UsbApi::NoHandle) {
+        last_.deviceOpen = true;
         usb_.flushBuffers(handle_, 1, 1);
         result = usbWrite(request, length, written, ReplyTimeoutMs);
         if (result == 1) {
@@ -102,12 +104,15 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
                     result = 0;
                 }
             }
+            last_.timedOut = result == 1 && waiting < 1;
             if (result == 1 && waiting >= 1) {
                 cmd::ReplyBuffer received{};
                 result = usbRead(received.data(), cmd::ReplySize, bytesRead, ReplyTimeoutMs);
                 // A misbehaving library must not make us copy past our buffers.
                 const std::uint32_t copied = std::min<std::uint32_t>(bytesRead, cmd::ReplySize);
                 std::memcpy(reply.data(), received.data(), copied);
+                last_.replied = copied > 0;
+                last_.bytesReceived = copied;
                 if (bytesRead < minimum)
                     result = 0;
             }

@@ -14,6 +14,15 @@ class Clock;
 class DeviceLink
 {
 public:
+    // What the last transact saw, for callers that must tell "no reply" from a reply: a
+    // request without echo (an EDID chunk read) cannot tell from transact's result alone.
+    struct ExchangeInfo {
+        bool deviceOpen = false; // a device was open, so something was sent
+        bool replied = false;    // bytes arrived before the deadline
+        bool timedOut = false;   // the request went out and nothing came back within 4000 ms
+        std::uint32_t bytesReceived = 0; // bytes the read reported (capped at 64)
+    };
+
     static constexpr const char *deviceIdString = "2023";
     static constexpr std::uint32_t ReplyTimeoutMs = 4000;
 
@@ -40,6 +49,7 @@ public:
     std::uint32_t &deviceIndexRef() { return deviceIndex_; }
     bool isOpen() const { return handle_ != UsbApi::NoHandle; }
     std::uint8_t busy() const { return busy_; }
+    const ExchangeInfo &lastExchange() const { return last_; }
     Clock &clock() { return clock_; }
 
 private:
@@ -49,4 +59,5 @@ private:
     UsbApi::Handle handle_ = UsbApi::NoHandle;
     std::uint32_t deviceIndex_ = 0;
     std::uint8_t busy_ = 0;
+    ExchangeInfo last_;
 };

@@ -116,6 +116,9 @@ private slots:
         QCOMPARE(rig->usb.flushes, 0);
         QVERIFY(std::all_of(reply.begin(), reply.end(), [](auto b) { return b == 0xAA; }));
         QCOMPARE(rig->link.busy(), std::uint8_t(0));
+        const DeviceLink::ExchangeInfo &info = rig->link.lastExchange();
+        QVERIFY(!info.deviceOpen && !info.replied && !info.timedOut);
+        QCOMPARE(info.bytesReceived, 0u);
     }
 
     // Outcome of one exchange for a scripted device.
@@ -148,6 +151,11 @@ private slots:
         QCOMPARE(send(buffer, std::uint8_t(minimum)), std::uint8_t(expectedResult));
         QCOMPARE(rig->usb.writes, QList<QByteArray>{Request});
         QCOMPARE(rig->link.busy(), std::uint8_t(0));
+        const DeviceLink::ExchangeInfo &info = rig->link.lastExchange();
+        QVERIFY(info.deviceOpen);
+        QCOMPARE(info.timedOut, silent);
+        QCOMPARE(info.replied, !silent);
+        QCOMPARE(int(info.bytesReceived), std::max(expectedCopied, 0));
         if (expectedCopied < 0) {
             QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](auto b) { return b == 0xAA; }));
             QCOMPARE(rig->clock.now - start, 4000u); // gives up exactly at the deadline
