@@ -1,5 +1,7 @@
 #include "settings/RegisterMap.h"
 
+#include "settings/Catalog.h"
+
 #include <cstring>
 
 namespace settings
@@ -11,135 +13,145 @@ namespace
 using C = std::array<const char *, 3>;
 using V = std::array<int, 3>;
 using D = std::array<const char *, 2>;
-constexpr C none3{nullptr, nullptr, nullptr};
+using N = std::array<const char *, 3>; // catalog value names, by control
 constexpr V noValues{NoValue, NoValue, NoValue};
 constexpr D noDeps{nullptr, nullptr};
 
-constexpr Row checkBox(Id id, const char *slot, int byte, int reg, const char *box)
+const Setting &device(Id id)
 {
-    return {id,
-            slot,
-            byte,
-            reg,
-            true,
-            C{box, nullptr, nullptr},
-            noValues,
-            NoValue,
-            noDeps,
-            Show::CheckWhenOne,
-            Compute::Checked,
-            0,
-            0};
+    const Setting *s = settingOf(id);
+    Q_ASSERT(s != nullptr);
+    return *s;
 }
 
-// A radio pair whose first button stands for byte value 1; the slot reads that first button.
-constexpr Row pair(Id id, const char *slot, int byte, int reg, const char *on, const char *off)
+// The values the controls stand for, from the catalog's names.
+V valuesOf(Id id, const N &names)
 {
-    return {id,
-            slot,
-            byte,
-            reg,
-            true,
-            C{on, off, nullptr},
-            noValues,
-            NoValue,
-            noDeps,
-            Show::PairWhenOne,
-            Compute::Checked,
-            0,
-            0};
+    V values = noValues;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] != nullptr) {
+            const std::optional<int> v = namedValue(device(id), QLatin1String(names[i]));
+            Q_ASSERT(v.has_value());
+            values[i] = v.value_or(NoValue);
+        }
+    return values;
 }
 
-// Combo boxes write back only once initialised and store nothing in the copy.
-constexpr Row combo(Id id, const char *slot, int byte, int reg, const char *box, int offset)
+Row bound(Id id, const char *slot, bool storesCopy, C controls, V values, int noneValue,
+          D dependents, Show show, Compute compute, int offset = 0, int readIndex = 0)
 {
-    return {id,
-            slot,
-            byte,
-            reg,
+    const Setting &s = device(id);
+    return {id,        slot,       s.byte, s.reg,   storesCopy, controls, values,
+            noneValue, dependents, show,   compute, offset,     readIndex};
+}
+
+Row checkBox(Id id, const char *slot, const char *box)
+{
+    return bound(id, slot, true, C{box, nullptr, nullptr}, valuesOf(id, N{"on", "off", nullptr}),
+                 NoValue, noDeps, Show::CheckWhenOne, Compute::Checked);
+}
+
+// A radio pair: `first` shows when the byte holds its value, `second` for any other value. The
+// slot reads the button `readIndex` and sends its value when it is checked, else the other's.
+Row pair(Id id, const char *slot, const char *first, const char *firstName, const char *second,
+         const char *secondName, int readIndex = 0)
+{
+    return bound(id, slot, true, C{first, second, nullptr},
+                 valuesOf(id, N{firstName, secondName, nullptr}), NoValue, noDeps,
+                 Show::PairWhenOne, Compute::Checked, 0, readIndex);
+}
+
+// Combo boxes write back only once initialised and store nothing in the copy. Item 0 stands for
+// the setting's first value.
+Row combo(Id id, const char *slot, const char *box)
+{
+    const Setting &s = device(id);
+    const int offset = s.kind == Kind::Range ? s.minimum : s.values[0].value;
+    return bound(id, slot, false, C{box, nullptr, nullptr}, noValues, NoValue, noDeps,
+                 Show::ComboIndex, Compute::ComboIndex, offset);
+}
+
+Row oneOf(Id id, const char *slot, C controls, N names, const char *noneName, Compute compute,
+          D dependents = noDeps)
+{
+    const int noneValue =
+        noneName != nullptr ? valuesOf(id, N{noneName, nullptr, nullptr})[0] : NoValue;
+    return bound(id, slot, true, controls, valuesOf(id, names), noneValue, dependents, Show::OneOf,
+                 compute);
+}
+
+Row available(Id id, C controls)
+{
+    return bound(id, nullptr, false, controls, valuesOf(id, N{"yes", "no", nullptr}), NoValue,
+                 noDeps, Show::EnabledWhenOne, Compute::Nothing);
+}
+
+Row factoryResetRow()
+{
+    return {Id::factoryReset,
+            "factoryReset()",
+            NoByte,
+            FactoryResetRegister,
             false,
-            C{box, nullptr, nullptr},
+            C{ResetClearSettings, ResetClearEdid, nullptr},
             noValues,
             NoValue,
             noDeps,
-            Show::ComboIndex,
-            Compute::ComboIndex,
-            offset,
-            0};
-}
-
-constexpr Row oneOf(Id id, const char *slot, int byte, int reg, C controls, V values, int noneValue,
-                    Compute compute, D dependents = noDeps)
-{
-    return {id,        slot,       byte,        reg,     true, controls, values,
-            noneValue, dependents, Show::OneOf, compute, 0,    0};
-}
-
-constexpr Row available(Id id, int byte, C controls)
-{
-    return {id,
-            nullptr,
-            byte,
-            NoRegister,
-            false,
-            controls,
-            noValues,
-            NoValue,
-            noDeps,
-            Show::EnabledWhenOne,
-            Compute::Nothing,
+            Show::Nothing,
+            Compute::ResetChoice,
             0,
             0};
 }
 
 // Indexed by Id.
-const std::array<Row, std::size_t(Id::Count)> rows = {{
-    combo(Id::SetActivePort, "SetActivePort()", 0, 0, "cmbInputSel", 1),
-    oneOf(Id::SetAutoSwitch, "SetAutoSwitch()", 6, 1, C{"autoSwEn", "autoSwDis", nullptr},
-          V{1, 0, NoValue}, NoValue, Compute::Checked, D{"pPrioForce", "bPrioNorm"}),
-    oneOf(Id::SetAudioSource, "SetAudioSource()", 1, 2, C{"audioHdmi", "audioJack", nullptr},
-          V{1, 3, NoValue}, 2, Compute::FirstChecked),
-    oneOf(Id::SetHDCP_Version, "SetHDCP_Version()", 3, 3, C{"hdcp14", "hdcp22", nullptr},
-          V{2, 3, NoValue}, 1, Compute::FirstChecked),
-    oneOf(Id::SetOut_420, "SetOut_420()", 4, 4, C{"enable420", "disable420", nullptr},
-          V{1, 0, NoValue}, NoValue, Compute::Checked),
-    oneOf(Id::SetEDID_Mode, "SetEDID_Mode()", 2, 5, C{"automixEDID", "fixedEDID", "customEDID"},
-          V{1, 2, 3}, NoValue, Compute::FirstChecked),
-    checkBox(Id::force2c, "force2c()", 13, 8, "cb2cForce"),
-    checkBox(Id::force51, "force51()", 14, 9, "cb51"),
-    checkBox(Id::set3D, "set3D()", 15, 10, "cb3D"),
-    checkBox(Id::forceHdr, "forceHdr()", 16, 11, "cbHdr"),
-    checkBox(Id::forceFullAudio, "forceFullAudio()", 17, 12, "cbFull"),
-    pair(Id::setSwPriority, "setSwPriority()", 18, 13, "pPrioForce", "bPrioNorm"),
-    combo(Id::changeCustomEdid, "changeCustomEdid()", 19, 14, "cmBEdid", 1),
-    pair(Id::CecLpRepurp, "CecLpRepurp()", 21, 16, "bHdrRepurpEn", "bHdrRepurpDis"),
-    checkBox(Id::hdrForceActivate, "hdrForceActivate()", 22, 17, "cbHdrForceMode"),
-    pair(Id::hdrSamsung, "hdrSamsung()", 24, 19, "bSamHdr", "bFullHdr"),
-    pair(Id::setLogoLed, "setLogoLed()", 26, 22, "enableLed", "disableLed"),
-    pair(Id::setBlueLed, "setBlueLed()", 27, 23, "enableBLed", "disableBLed"),
-    checkBox(Id::setBt2020, "setBt2020()", 28, 24, "cbBt2020"),
-    {Id::factoryReset, "factoryReset()", NoByte, 25, false,
-     C{ResetClearSettings, ResetClearEdid, nullptr}, noValues, NoValue, noDeps, Show::Nothing,
-     Compute::ResetChoice, 0, 0},
-    checkBox(Id::setYUV, "setYUV()", 29, 26, "cbYUV"),
-    checkBox(Id::setCEC, "setCEC()", 5, 27, "cbCec"),
-    combo(Id::setCecLa, "setCecLa()", 30, 28, "cmbLa", 0),
-    pair(Id::setAVR, "setAVR()", 31, 29, "enableAVR", "disableAVR"),
-    combo(Id::setEdidAlgo, "setEdidAlgo()", 32, 32, "cmbEdidAlgo", 0),
-    checkBox(Id::setAviPers, "setAviPers()", 33, 33, "cbAviPersistent"),
-    // TX HTPC mode is stored inverted: byte 1 means off. The slot reads the ENABLE button.
-    {Id::setHpdForce, "setHpdForce()", 35, 37, true,
-     C{"disableHPDFORCE", "enableHPDFORCE", nullptr}, noValues, NoValue, noDeps, Show::PairWhenOne,
-     Compute::Unchecked, 0, 1},
-    checkBox(Id::setSplitEnable, "setSplitEnable()", 36, 38, "cbSplitEn"),
-    pair(Id::setEvenOdd, "setEvenOdd()", 37, 39, "rbEvenOdd", "rbLeftRight"),
-    pair(Id::setSenderReceiver, "setSenderReceiver()", 38, 40, "rbSender", "rbReceiver"),
-    available(Id::EdidAvailable, 9, C{"automixEDID", "customEDID", "fixedEDID"}),
-    available(Id::HdcpAvailable, 10, C{"hdcp22", "hdcp14", nullptr}),
-    available(Id::AudioAvailable, 11, C{"audioHdmi", "audioJack", nullptr}),
-}};
+std::array<Row, std::size_t(Id::Count)> buildRows()
+{
+    return {{
+        combo(Id::SetActivePort, "SetActivePort()", "cmbInputSel"),
+        oneOf(Id::SetAutoSwitch, "SetAutoSwitch()", C{"autoSwEn", "autoSwDis", nullptr},
+              N{"on", "off", nullptr}, nullptr, Compute::Checked, D{"pPrioForce", "bPrioNorm"}),
+        oneOf(Id::SetAudioSource, "SetAudioSource()", C{"audioHdmi", "audioJack", nullptr},
+              N{"hdmi", "jack", nullptr}, "none", Compute::FirstChecked),
+        oneOf(Id::SetHDCP_Version, "SetHDCP_Version()", C{"hdcp14", "hdcp22", nullptr},
+              N{"1.4", "2.2", nullptr}, "none", Compute::FirstChecked),
+        oneOf(Id::SetOut_420, "SetOut_420()", C{"enable420", "disable420", nullptr},
+              N{"on", "off", nullptr}, nullptr, Compute::Checked),
+        oneOf(Id::SetEDID_Mode, "SetEDID_Mode()", C{"automixEDID", "fixedEDID", "customEDID"},
+              N{"automix", "fixed", "custom"}, nullptr, Compute::FirstChecked),
+        checkBox(Id::force2c, "force2c()", "cb2cForce"),
+        checkBox(Id::force51, "force51()", "cb51"),
+        checkBox(Id::set3D, "set3D()", "cb3D"),
+        checkBox(Id::forceHdr, "forceHdr()", "cbHdr"),
+        checkBox(Id::forceFullAudio, "forceFullAudio()", "cbFull"),
+        pair(Id::setSwPriority, "setSwPriority()", "pPrioForce", "forced", "bPrioNorm", "normal"),
+        combo(Id::changeCustomEdid, "changeCustomEdid()", "cmBEdid"),
+        pair(Id::CecLpRepurp, "CecLpRepurp()", "bHdrRepurpEn", "on", "bHdrRepurpDis", "off"),
+        checkBox(Id::hdrForceActivate, "hdrForceActivate()", "cbHdrForceMode"),
+        pair(Id::hdrSamsung, "hdrSamsung()", "bSamHdr", "samsung", "bFullHdr", "full"),
+        pair(Id::setLogoLed, "setLogoLed()", "enableLed", "on", "disableLed", "off"),
+        pair(Id::setBlueLed, "setBlueLed()", "enableBLed", "on", "disableBLed", "off"),
+        checkBox(Id::setBt2020, "setBt2020()", "cbBt2020"),
+        factoryResetRow(),
+        checkBox(Id::setYUV, "setYUV()", "cbYUV"),
+        checkBox(Id::setCEC, "setCEC()", "cbCec"),
+        combo(Id::setCecLa, "setCecLa()", "cmbLa"),
+        pair(Id::setAVR, "setAVR()", "enableAVR", "on", "disableAVR", "off"),
+        combo(Id::setEdidAlgo, "setEdidAlgo()", "cmbEdidAlgo"),
+        checkBox(Id::setAviPers, "setAviPers()", "cbAviPersistent"),
+        // The device byte is 1 when TX HTPC mode is off: DISABLE shows for 1, ENABLE for any
+        // other value. The slot reads the ENABLE button.
+        pair(Id::setHpdForce, "setHpdForce()", "disableHPDFORCE", "off", "enableHPDFORCE", "on", 1),
+        checkBox(Id::setSplitEnable, "setSplitEnable()", "cbSplitEn"),
+        pair(Id::setEvenOdd, "setEvenOdd()", "rbEvenOdd", "even-odd", "rbLeftRight", "left-right"),
+        pair(Id::setSenderReceiver, "setSenderReceiver()", "rbSender", "sender", "rbReceiver",
+             "receiver"),
+        available(Id::EdidAvailable, C{"automixEDID", "customEDID", "fixedEDID"}),
+        available(Id::HdcpAvailable, C{"hdcp22", "hdcp14", nullptr}),
+        available(Id::AudioAvailable, C{"audioHdmi", "audioJack", nullptr}),
+    }};
+}
 
-bool rowsIndexedById()
+bool rowsIndexedById(const std::array<Row, std::size_t(Id::Count)> &rows)
 {
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (std::size_t(rows[i].id) != i)
@@ -156,12 +168,14 @@ void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
         ops.push_back({r.controls[0], ControlOp::SetIndex, byte - r.offset});
         return;
     case Show::CheckWhenOne:
-        ops.push_back({r.controls[0], byte == 1 ? ControlOp::Check : ControlOp::Uncheck});
+        ops.push_back({r.controls[0], byte == r.values[0] ? ControlOp::Check : ControlOp::Uncheck});
         return;
-    case Show::PairWhenOne:
-        ops.push_back({r.controls[0], byte == 1 ? ControlOp::Check : ControlOp::Uncheck});
-        ops.push_back({r.controls[1], byte == 1 ? ControlOp::Uncheck : ControlOp::Check});
+    case Show::PairWhenOne: {
+        const bool first = byte == r.values[0];
+        ops.push_back({r.controls[0], first ? ControlOp::Check : ControlOp::Uncheck});
+        ops.push_back({r.controls[1], first ? ControlOp::Uncheck : ControlOp::Check});
         return;
+    }
     case Show::OneOf: {
         int match = -1;
         for (int i = 0; i < 3; ++i)
@@ -175,24 +189,26 @@ void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
         if (match >= 0)
             for (const char *dep : r.dependents)
                 if (dep != nullptr)
-                    ops.push_back({dep, byte == 1 ? ControlOp::Enable : ControlOp::Disable});
+                    ops.push_back({dep, match == 0 ? ControlOp::Enable : ControlOp::Disable});
         return;
     }
-    case Show::EnabledWhenOne:
+    case Show::EnabledWhenOne: {
+        const bool on = byte == r.values[0];
         for (const char *c : r.controls)
             if (c != nullptr)
-                ops.push_back({c, byte == 1 ? ControlOp::Enable : ControlOp::Disable});
+                ops.push_back({c, on ? ControlOp::Enable : ControlOp::Disable});
         // The EDID editor is editable only when the device offers the EDID controls AND the
         // shown mode is CUSTOM: uploads are refused in the other modes, and the mode slot
         // disables it there too, so a poll must not turn it back on.
         if (r.id == Id::EdidAvailable) {
-            if (byte == 1)
+            if (on)
                 ops.push_back(
                     {EdidEditor, ControlOp::EnableIfChecked, 0, row(Id::SetEDID_Mode).controls[2]});
             else
                 ops.push_back({EdidEditor, ControlOp::Disable});
         }
         return;
+    }
     }
 }
 
@@ -208,7 +224,9 @@ bool ControlOp::operator==(const ControlOp &o) const
 
 const std::array<Row, std::size_t(Id::Count)> &table()
 {
-    static const bool ok = rowsIndexedById();
+    // Built on first use from the catalog, whatever the order of static initialisation.
+    static const std::array<Row, std::size_t(Id::Count)> rows = buildRows();
+    static const bool ok = rowsIndexedById(rows);
     Q_ASSERT(ok);
     (void)ok;
     return rows;
@@ -302,10 +320,10 @@ std::optional<int> slotValue(Id id, const ControlStates &controls, bool initiali
             return std::nullopt;
         return index + r.offset;
     }
-    case Compute::Checked:
-        return controls.isChecked(r.controls[std::size_t(r.readIndex)]) ? 1 : 0;
-    case Compute::Unchecked:
-        return controls.isChecked(r.controls[std::size_t(r.readIndex)]) ? 0 : 1;
+    case Compute::Checked: {
+        const std::size_t read = std::size_t(r.readIndex);
+        return controls.isChecked(r.controls[read]) ? r.values[read] : r.values[1 - read];
+    }
     case Compute::FirstChecked:
         for (int i = 0; i < 3; ++i)
             if (r.controls[std::size_t(i)] != nullptr &&
@@ -321,11 +339,11 @@ ResetDecision decideReset(const QString &typed, bool clearSettings, bool clearEd
     if (typed != QLatin1String(ResetWord))
         return {ResetDecision::WrongWord};
     if (clearSettings && clearEdid)
-        return {ResetDecision::Send, 3};
+        return {ResetDecision::Send, reset::Both};
     if (clearSettings)
-        return {ResetDecision::Send, 2};
+        return {ResetDecision::Send, reset::Settings};
     if (clearEdid)
-        return {ResetDecision::Send, 1};
+        return {ResetDecision::Send, reset::Edid};
     return {ResetDecision::NoChoice};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Commands.h"
+#include "settings/SettingId.h"
 
 #include <QString>
 #include <array>
@@ -8,75 +9,32 @@
 #include <optional>
 #include <vector>
 
-// The device's register map, in both directions: how a settings block shows on the controls,
-// and which register (and value) each setting slot writes. Every register number of the
-// program lives in this file's table; everything else looks rows up by `Id`.
+// The form's binding to the device's settings, in both directions: how a settings block shows
+// on the controls, and what each setting slot computes from them. Register numbers, setting
+// bytes and the values the controls stand for come from the catalog (settings/Catalog.h);
+// this file only says which controls show and write each catalog row.
 namespace settings
 {
 
-// One row per setting the program touches. Slot rows carry the slot's name.
-enum class Id : int {
-    SetActivePort,
-    SetAutoSwitch,
-    SetAudioSource,
-    SetHDCP_Version,
-    SetOut_420,
-    SetEDID_Mode,
-    force2c,
-    force51,
-    set3D,
-    forceHdr,
-    forceFullAudio,
-    setSwPriority,
-    changeCustomEdid,
-    CecLpRepurp,
-    hdrForceActivate,
-    hdrSamsung,
-    setLogoLed,
-    setBlueLed,
-    setBt2020,
-    factoryReset,
-    setYUV,
-    setCEC,
-    setCecLa,
-    setAVR,
-    setEdidAlgo,
-    setAviPers,
-    setHpdForce,
-    setSplitEnable,
-    setEvenOdd,
-    setSenderReceiver,
-    // Device-only rows: shown by the poll, never written.
-    EdidAvailable,
-    HdcpAvailable,
-    AudioAvailable,
-    Count
-};
-
-// How the poll shows a setting byte.
+// How the poll shows a setting byte. `values` hold the catalog value of each control.
 enum class Show : std::uint8_t {
     Nothing,
     ComboIndex,    // controls[0] current index = byte - offset
-    CheckWhenOne,  // controls[0] checked when the byte is exactly 1
+    CheckWhenOne,  // controls[0] checked when the byte is exactly values[0] ("on", 1)
     OneOf,         // controls[i] checked when byte == values[i]; byte == noneValue unchecks all;
-                   // any other value: no change. `dependents` enabled when the byte is 1.
-    PairWhenOne,   // byte 1: controls[0] checked, controls[1] unchecked; otherwise the reverse
-    EnabledWhenOne // all controls enabled when the byte is 1, disabled otherwise
+                   // any other value: no change. `dependents` enabled when controls[0] shows.
+    PairWhenOne,   // byte == values[0]: controls[0] checked, controls[1] not; otherwise reverse
+    EnabledWhenOne // all controls enabled when the byte is values[0] ("yes", 1), else disabled
 };
 
 // How a slot computes the value it sends.
 enum class Compute : std::uint8_t {
     Nothing,
     ComboIndex,   // current index of controls[0] + offset, only once initialised
-    Checked,      // 1 if controls[readIndex] is checked, else 0
-    Unchecked,    // 0 if controls[readIndex] is checked, else 1
+    Checked,      // values[readIndex] if controls[readIndex] is checked, else the other value
     FirstChecked, // values[i] of the first checked controls[i]; none checked: nothing sent
     ResetChoice   // from the reset check boxes (decideReset)
 };
-
-constexpr int NoValue = -1;
-constexpr int NoByte = -1;
-constexpr int NoRegister = -1;
 
 struct Row {
     Id id;
@@ -85,13 +43,13 @@ struct Row {
     int reg;          // register written, NoRegister for device-only rows
     bool storesCopy;  // the slot stores its value in `byte` of settingsCopy
     std::array<const char *, 3> controls;
-    std::array<int, 3> values; // OneOf / FirstChecked values, by control
+    std::array<int, 3> values; // the value each control stands for (check box: on, off)
     int noneValue;             // OneOf: the value that unchecks every control
     std::array<const char *, 2> dependents;
     Show show;
     Compute compute;
     int offset;    // ComboIndex: index = byte - offset, value = index + offset
-    int readIndex; // Checked / Unchecked: the control the slot reads
+    int readIndex; // Checked: the control the slot reads
 };
 
 const std::array<Row, std::size_t(Id::Count)> &table();

@@ -2,84 +2,88 @@
 
 #include "cec_infoframes/ColonHex.h"
 #include "device/CommandPrimitives.h"
-#include "status/VideoFormatTable.h"
-
-#include <QByteArray>
-#include <algorithm>
 
 namespace
 {
 
-// StatusBlock offsets.
-constexpr std::size_t Vic = 2;
-constexpr std::size_t HdmiMode = 3;
-constexpr std::size_t ClockClass = 4;
-constexpr std::size_t Outputs = 5;
-constexpr std::size_t HdmiVicOr3d = 9;
-constexpr std::size_t AviByte1 = 10;
-constexpr std::size_t AviByte2 = 11;
-constexpr std::size_t AviByte3 = 12;
-constexpr std::size_t Hdcp = 13;
-constexpr std::size_t VsifFormat = 14;
-
-// SourceInfoBlock: NUL-padded fields that may fill their whole width.
-constexpr std::size_t VendorOffset = 4;
-constexpr std::size_t VendorSize = 8;
-constexpr std::size_t ProductOffset = 12;
-constexpr std::size_t ProductSize = 16;
-
-// HdrCaptureBlock.
-constexpr std::size_t CaptureType = 2;
-constexpr std::size_t CaptureLength = 3;
-constexpr std::size_t Eotf = 4;
-constexpr std::uint8_t DynamicRangeInfoframe = 0x87;
-
-constexpr std::uint8_t Vic4k60 = 97;
+using namespace status;
 
 QString latin1(const QByteArray &text)
 {
     return QString::fromLatin1(text);
 }
 
-// A fixed-width field up to its first NUL, never beyond its width.
-QByteArray paddedField(const cmd::ReplyBuffer &block, std::size_t offset, std::size_t size)
+QByteArray modeWord(const Video &v)
 {
-    const auto *begin = reinterpret_cast<const char *>(block.data() + offset);
-    const auto *end = std::find(begin, begin + size, '\0');
-    return QByteArray(begin, int(end - begin));
+    return v.hdmi ? "HDMI" : "non-HDMI";
 }
 
-QByteArray inputBeginning(const cmd::ReplyBuffer &s)
+const char *structureText(Structure3d s)
 {
-    const QByteArray description = lookupVideoFormat(s[Vic]).description;
-    const QByteArray mode = (s[HdmiMode] & 0x10) ? "HDMI" : "non-HDMI";
-
-    if (s[VsifFormat] == 0x20) { // extended resolution: byte 9 is the HDMI VIC
-        switch (s[HdmiVicOr3d]) {
-        case 1:
-            return "Input : 3840x2160p30 " + mode + ",";
-        case 2:
-            return "Input : 3840x2160p25 " + mode + ",";
-        case 3:
-            return "Input : 3840x2160p24 " + mode + ",";
-        case 4:
-            return "Input : 4096x2160p24 " + mode + ",";
-        default:
-            break; // an HDMI VIC we have no name for: fall back to the general form
-        }
-    } else if (s[VsifFormat] == 0x40) { // 3D: byte 9 is the 3D structure
-        switch (s[HdmiVicOr3d]) {
-        case 0x00:
-            return "Input : " + description + " Frame Packed 3D,";
-        case 0x60:
-            return "Input : " + description + " Top/Bottom 3D,";
-        case 0x80:
-            return "Input : " + description + " Side-by-side 3D,";
-        default:
-            break;
-        }
+    switch (s) {
+    case Structure3d::FramePacked:
+        return " Frame Packed 3D,";
+    case Structure3d::TopBottom:
+        return " Top/Bottom 3D,";
+    case Structure3d::SideBySide:
+        return " Side-by-side 3D,";
+    case Structure3d::None:
+    case Structure3d::Other:
+        break;
     }
-    return "Input : " + description + " " + mode + ",";
+    return nullptr;
+}
+
+QByteArray inputBeginning(const Video &v)
+{
+    // An HDMI VIC or 3D structure without a name falls back to the general form.
+    if (v.vendorFormat == VendorFormat::ExtendedResolution && !v.extendedFormat.isEmpty())
+        return "Input : " + v.extendedFormat + " " + modeWord(v) + ",";
+    if (v.vendorFormat == VendorFormat::ThreeD)
+        if (const char *structure = structureText(v.structure3d))
+            return "Input : " + v.format + structure;
+    return "Input : " + v.format + " " + modeWord(v) + ",";
+}
+
+QByteArray samplingText(ColourFormat f)
+{
+    switch (f) {
+    case ColourFormat::YCbCr444:
+        return "4:4:4";
+    case ColourFormat::YCbCr420:
+        return "4:2:0";
+    case ColourFormat::Rgb:
+    case ColourFormat::YCbCr422:
+        break;
+    }
+    return QByteArray();
+}
+
+QByteArray clockText(const Clock &c)
+{
+    if (c.mhz == 0)
+        return QByteArray();
+    const QByteArray mhz = " " + QByteArray::number(c.mhz) + "MHz";
+    const QByteArray depth = c.bitDepth != 0 ? " [" + samplingText(c.sampling) + " " +
+                                                   QByteArray::number(c.bitDepth) + "-bit],"
+                                             : QByteArray();
+    // An inferred clock and its depth read as one piece.
+    if (c.impliedByFormat)
+        return mhz + depth;
+    return mhz + "," + depth;
+}
+
+const char *hdcpText(Hdcp h)
+{
+    switch (h) {
+    case Hdcp::V22:
+        return " HDCP 2.2";
+    case Hdcp::V14:
+        return " HDCP 1.4";
+    case Hdcp::None:
+        break;
+    }
+    return " no HDCP";
 }
 
 } // namespace
@@ -96,76 +100,48 @@ StatusBlocks readStatusBlocks(CommandPrimitives &primitives)
     return blocks;
 }
 
-std::optional<StatusTexts> decodeStatus(const StatusBlocks &blocks)
+std::optional<status::Values> decodeStatusValues(const StatusBlocks &blocks)
 {
     if (!blocks.gatingRead)
         return std::nullopt;
-    return StatusTexts{decodeInputLine(blocks.status),       decodeOutputLine(blocks.status),
-                       decodeColourSpaceLine(blocks.status), decodeSourceLine(blocks.sourceInfo),
-                       decodeHdrLine(blocks.hdrCapture),     decodeCapture(blocks.hdrCapture)};
+    return decodeValues(blocks.status, blocks.sourceInfo, blocks.hdrCapture);
 }
 
-QString decodeInputLine(const cmd::ReplyBuffer &s)
+std::optional<StatusTexts> decodeStatus(const StatusBlocks &blocks)
 {
-    QByteArray line = inputBeginning(s);
-
-    const std::uint8_t colourFormat = s[AviByte1] & 0x60;
-    switch (s[ClockClass]) {
-    case 2:
-        line += " 600MHz,";
-        break;
-    case 3:
-        line += " 450MHz,";
-        if (colourFormat == 0x40)
-            line += " [4:4:4 12-bit],";
-        else if (colourFormat == 0x60)
-            line += " [4:2:0 12-bit],";
-        break;
-    case 1:
-        line += " 375MHz,";
-        if (colourFormat == 0x40)
-            line += " [4:4:4 10-bit],";
-        else if (colourFormat == 0x60)
-            line += " [4:2:0 10-bit],";
-        break;
-    case 0:
-        // 4k60 below 340 MHz can only be 8-bit 4:2:0, whatever the AVI frame claims.
-        if (s[Vic] == Vic4k60)
-            line += " 300MHz [4:2:0 8-bit],";
-        break;
-    default:
-        break;
-    }
-
-    switch ((s[Hdcp] & 0x06) >> 1) {
-    case 2:
-        line += " HDCP 2.2";
-        break;
-    case 1:
-        line += " HDCP 1.4";
-        break;
-    default:
-        line += " no HDCP";
-        break;
-    }
-    return latin1(line);
+    const std::optional<status::Values> values = decodeStatusValues(blocks);
+    if (!values)
+        return std::nullopt;
+    return formatStatus(*values);
 }
 
-QString decodeOutputLine(const cmd::ReplyBuffer &s)
+StatusTexts formatStatus(const status::Values &v)
 {
-    switch (s[Outputs] & 0x60) {
-    case 0x60:
+    return StatusTexts{formatInputLine(v.video, v.clock, v.hdcp),
+                       formatOutputLine(v.outputs),
+                       formatColourSpaceLine(v.colourSpace),
+                       formatSourceLine(v.source),
+                       formatHdrLine(v.hdr),
+                       formatCapture(v.capture)};
+}
+
+QString formatInputLine(const status::Video &video, const status::Clock &clock, status::Hdcp hdcp)
+{
+    return latin1(inputBeginning(video) + clockText(clock) + hdcpText(hdcp));
+}
+
+QString formatOutputLine(const status::Outputs &o)
+{
+    if (o.txA && o.txB)
         return QStringLiteral("Output: TX A, TX B");
-    case 0x20:
+    if (o.txA)
         return QStringLiteral("Output: TX A");
-    case 0x40:
+    if (o.txB)
         return QStringLiteral("Output: TX B");
-    default:
-        return QStringLiteral("Output: none");
-    }
+    return QStringLiteral("Output: none");
 }
 
-QString decodeColourSpaceLine(const cmd::ReplyBuffer &s)
+QString formatColourSpaceLine(const status::ColourSpace &c)
 {
     static const char *const formats[] = {"Color Space: RGB", "Color Space: YCbCr 4:2:2",
                                           "Color Space: YCbCr 4:4:4", "Color Space: YCbCr 4:2:0"};
@@ -180,62 +156,84 @@ QString decodeColourSpaceLine(const cmd::ReplyBuffer &s)
         "", // reserved: the line ends with "Extended:"
     };
 
-    QByteArray line = formats[(s[AviByte1] & 0x60) >> 5];
-    switch (s[AviByte2] & 0xC0) {
-    case 0x40:
+    QByteArray line = formats[int(c.format) & 0x03];
+    switch (c.colorimetry) {
+    case Colorimetry::Smpte170M:
         line += ", SMPTE 170M";
         break;
-    case 0x80:
+    case Colorimetry::Bt709:
         line += ", ITU-R BT.709";
         break;
-    case 0xC0:
+    case Colorimetry::Extended:
         line += ", Extended:";
-        line += extended[(s[AviByte3] & 0x70) >> 4];
+        line += extended[int(c.extended) & 0x07];
         break;
-    default:
+    case Colorimetry::None:
         break;
     }
     return latin1(line);
+}
+
+QString formatSourceLine(const status::Source &s)
+{
+    if (!s.known())
+        return QStringLiteral("Source Info: No Info");
+    return latin1("Source Info: " + s.vendor + " " + s.product);
+}
+
+QString formatHdrLine(const status::Hdr &h)
+{
+    QByteArray line = "HDR input: ";
+    switch (h.eotf) {
+    case Eotf::NotActive:
+        line += " Not Active";
+        break;
+    case Eotf::HdrLuminanceRange:
+        line += " HDR Luminance Range";
+        break;
+    case Eotf::SmpteSt2084:
+        line += " SMPTE ST 2084";
+        break;
+    case Eotf::Other:
+        break;
+    }
+    return latin1(line);
+}
+
+QString formatCapture(const status::Capture &c)
+{
+    if (!c.captured())
+        return QString();
+    return formatColonHex(reinterpret_cast<const std::uint8_t *>(c.payload.constData()),
+                          std::size_t(c.payload.size()));
+}
+
+QString decodeInputLine(const cmd::ReplyBuffer &s)
+{
+    return formatInputLine(decodeVideo(s), decodeClock(s), decodeHdcp(s));
+}
+
+QString decodeOutputLine(const cmd::ReplyBuffer &s)
+{
+    return formatOutputLine(decodeOutputs(s));
+}
+
+QString decodeColourSpaceLine(const cmd::ReplyBuffer &s)
+{
+    return formatColourSpaceLine(decodeColourSpace(s));
 }
 
 QString decodeSourceLine(const cmd::ReplyBuffer &info)
 {
-    if (info[VendorOffset] == 0 && info[ProductOffset] == 0)
-        return QStringLiteral("Source Info: No Info");
-    return latin1("Source Info: " + paddedField(info, VendorOffset, VendorSize) + " " +
-                  paddedField(info, ProductOffset, ProductSize));
+    return formatSourceLine(decodeSource(info));
 }
 
 QString decodeHdrLine(const cmd::ReplyBuffer &capture)
 {
-    QByteArray line = "HDR input: ";
-    switch (capture[Eotf]) {
-    case 0:
-        line += " Not Active";
-        break;
-    case 1:
-        line += " HDR Luminance Range";
-        break;
-    case 2:
-        line += " SMPTE ST 2084";
-        break;
-    default:
-        break;
-    }
-    return latin1(line);
+    return formatHdrLine(decodeHdr(capture));
 }
 
 QString decodeCapture(const cmd::ReplyBuffer &capture)
 {
-    using namespace statusdecode;
-    const std::size_t claimed = capture[CaptureLength];
-    if (capture[CaptureType] != DynamicRangeInfoframe || claimed == 0)
-        return QString();
-
-    // A length byte larger than the frame we received must not dump bytes the device never
-    // sent, nor outgrow the text.
-    const std::size_t received = ReceivedReplyBytes - CapturePayloadOffset;
-    const std::size_t count = std::min({claimed, received, MaxCaptureBytes});
-
-    return formatColonHex(capture.data() + CapturePayloadOffset, count);
+    return formatCapture(decodeCaptureValue(capture));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Commands.h"
+#include "status/StatusValues.h"
 
 #include <QString>
 #include <cstddef>
@@ -27,22 +28,23 @@ struct StatusTexts {
     QString capture; // empty: clear the capture editor
 };
 
-namespace statusdecode
-{
-// Reply bytes a successful read of blocks 21, 30 and 31 is sure to hold.
-constexpr std::size_t ReceivedReplyBytes = cmd::info::StatusPollLength;
-// The capture dump lives in a 100-character text: "xx" plus ":xx" per further byte.
-constexpr std::size_t TextBufferSize = 100;
-constexpr std::size_t MaxCaptureBytes = TextBufferSize / 3; // 33 bytes take 98 characters
-constexpr std::size_t CapturePayloadOffset = 4;
-static_assert(ReceivedReplyBytes <= cmd::ReplySize, "the capture never reads past the reply");
-} // namespace statusdecode
-
 // The four reads of a status poll, in order, each whatever the outcome of the ones before.
 StatusBlocks readStatusBlocks(CommandPrimitives &primitives);
 
 // Nothing when the gating read failed: the header then keeps what it shows.
 std::optional<StatusTexts> decodeStatus(const StatusBlocks &blocks);
+std::optional<status::Values> decodeStatusValues(const StatusBlocks &blocks);
+
+// The header texts of decoded values.
+StatusTexts formatStatus(const status::Values &values);
+QString formatInputLine(const status::Video &video, const status::Clock &clock, status::Hdcp hdcp);
+QString formatOutputLine(const status::Outputs &outputs);
+QString formatColourSpaceLine(const status::ColourSpace &colourSpace);
+QString formatSourceLine(const status::Source &source);
+QString formatHdrLine(const status::Hdr &hdr);
+QString formatCapture(const status::Capture &capture); // empty: nothing captured
+
+// One block in, one text out.
 
 QString decodeInputLine(const cmd::ReplyBuffer &status);
 QString decodeOutputLine(const cmd::ReplyBuffer &status);

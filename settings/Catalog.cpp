@@ -1,0 +1,259 @@
+#include "settings/Catalog.h"
+
+#include "device/CommandPrimitives.h"
+#include "edid/EdidTableNames.h"
+
+#include <algorithm>
+
+namespace settings
+{
+
+namespace
+{
+
+using Names = std::array<ValueName, MaxValueNames>;
+
+constexpr Names onOff{{{"on", 1}, {"off", 0}, {nullptr, 0}, {nullptr, 0}}};
+constexpr Names yesNo{{{"yes", 1}, {"no", 0}, {nullptr, 0}, {nullptr, 0}}};
+
+constexpr Setting choice(const char *name, Id id, int reg, int byte, Names values,
+                         Follow follow = Follow::Nothing)
+{
+    return {name, id, reg, byte, Kind::Choice, values, 0, 0, follow};
+}
+
+constexpr Setting toggle(const char *name, Id id, int reg, int byte,
+                         Follow follow = Follow::Nothing)
+{
+    return {name, id, reg, byte, Kind::OnOff, onOff, 0, 0, follow};
+}
+
+constexpr Setting readOnly(const char *name, Id id, int byte)
+{
+    return {name, id, NoRegister, byte, Kind::ReadOnly, yesNo, 0, 0, Follow::Nothing};
+}
+
+constexpr std::array<Setting, SettingCount> settingsTable = {{
+    // Header
+    choice("input", Id::SetActivePort, 0, 0,
+           {{{"port-a", 1}, {"port-b", 2}, {"matrix-thru", 3}, {"matrix-swap", 4}}}),
+    toggle("auto-switch", Id::SetAutoSwitch, 1, 6),
+    choice("priority", Id::setSwPriority, 13, 18,
+           {{{"normal", 0}, {"forced", 1}, {nullptr, 0}, {nullptr, 0}}}),
+    // The window cannot choose "none" (neither button), but the device holds and shows it.
+    choice("audio-source", Id::SetAudioSource, 2, 1,
+           {{{"hdmi", 1}, {"none", 2}, {"jack", 3}, {nullptr, 0}}}),
+    choice("hdcp", Id::SetHDCP_Version, 3, 3,
+           {{{"none", 1}, {"1.4", 2}, {"2.2", 3}, {nullptr, 0}}}),
+    // EDID MANAGER
+    choice("edid-mode", Id::SetEDID_Mode, 5, 2,
+           {{{"automix", 1}, {"fixed", 2}, {"custom", 3}, {nullptr, 0}}}, Follow::WaitWhileBusy),
+    {"edid-table",
+     Id::changeCustomEdid,
+     14,
+     19,
+     Kind::Range,
+     {},
+     1,
+     edid::TableCount,
+     Follow::Nothing},
+    toggle("2.0-stereo", Id::force2c, 8, 13),
+    toggle("5.1-multi", Id::force51, 9, 14),
+    toggle("full-audio", Id::forceFullAudio, 12, 17),
+    toggle("allow-ycbcr", Id::setYUV, 26, 29),
+    toggle("bt.2020", Id::setBt2020, 24, 28),
+    toggle("hdr-packet", Id::forceHdr, 11, 16),
+    toggle("3d-remove", Id::set3D, 10, 15),
+    // CEC
+    toggle("cec", Id::setCEC, 27, 5),
+    choice("cec-device-type", Id::setCecLa, 28, 30,
+           {{{"video-processor", 0}, {"audio-system", 1}, {nullptr, 0}, {nullptr, 0}}}),
+    // HDR/IF
+    toggle("force-hdr", Id::hdrForceActivate, 17, 22, Follow::HdrInfoframeFirst),
+    choice("hdr-mode", Id::hdrSamsung, 19, 24,
+           {{{"full", 0}, {"samsung", 1}, {nullptr, 0}, {nullptr, 0}}}),
+    toggle("replace-avi", Id::setAviPers, 33, 33, Follow::AviInfoframeFirst),
+    // CONFIG
+    toggle("green-led", Id::setLogoLed, 22, 26),
+    toggle("blue-leds", Id::setBlueLed, 23, 27),
+    toggle("hdr-hotkey", Id::CecLpRepurp, 16, 21),
+    toggle("420-output", Id::SetOut_420, 4, 4),
+    choice("automix-algo", Id::setEdidAlgo, 32, 32,
+           {{{"min-mixed", 0},
+             {"max-audio-min-video", 1},
+             {"top-priority", 2},
+             {"max-audio-max-video", 3}}}),
+    // Stored inverted: the device byte is 1 when the mode is off.
+    {"tx-htpc-mode", Id::setHpdForce, 37, 35, Kind::OnOff,
+     Names{{{"on", 0}, {"off", 1}, {nullptr, 0}, {nullptr, 0}}}, 0, 0, Follow::Nothing},
+    toggle("avr-audio", Id::setAVR, 29, 31),
+    // SPLIT
+    toggle("split-screen", Id::setSplitEnable, 38, 36),
+    choice("split-feature", Id::setSenderReceiver, 40, 38,
+           {{{"receiver", 0}, {"sender", 1}, {nullptr, 0}, {nullptr, 0}}}),
+    choice("split-style", Id::setEvenOdd, 39, 37,
+           {{{"left-right", 0}, {"even-odd", 1}, {nullptr, 0}, {nullptr, 0}}}),
+    // What the device lets the user change
+    readOnly("edid-available", Id::EdidAvailable, 9),
+    readOnly("hdcp-available", Id::HdcpAvailable, 10),
+    readOnly("audio-available", Id::AudioAvailable, 11),
+}};
+
+bool isNumber(const QString &text)
+{
+    QStringView digits = text;
+    if (!digits.isEmpty() && (digits.front() == u'-' || digits.front() == u'+'))
+        digits = digits.mid(1);
+    return !digits.isEmpty() &&
+           std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool sameName(const char *name, QAnyStringView text)
+{
+    return name != nullptr &&
+           QAnyStringView::compare(QLatin1String(name), text, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+const std::array<Setting, SettingCount> &catalog()
+{
+    return settingsTable;
+}
+
+const Setting *findSetting(QAnyStringView name)
+{
+    for (const Setting &s : settingsTable)
+        if (sameName(s.name, name))
+            return &s;
+    return nullptr;
+}
+
+const Setting *settingOf(Id id)
+{
+    for (const Setting &s : settingsTable)
+        if (s.id == id)
+            return &s;
+    return nullptr;
+}
+
+bool accepts(const Setting &setting, int value)
+{
+    switch (setting.kind) {
+    case Kind::ReadOnly:
+        return false;
+    case Kind::Range:
+        return value >= setting.minimum && value <= setting.maximum;
+    case Kind::Choice:
+    case Kind::OnOff:
+        return valueName(setting, value) != nullptr;
+    }
+    return false;
+}
+
+const char *valueName(const Setting &setting, int value)
+{
+    for (const ValueName &v : setting.values)
+        if (v.name != nullptr && v.value == value)
+            return v.name;
+    return nullptr;
+}
+
+std::optional<int> namedValue(const Setting &setting, QAnyStringView name)
+{
+    for (const ValueName &v : setting.values)
+        if (sameName(v.name, name))
+            return v.value;
+    return std::nullopt;
+}
+
+ParsedValue parseValue(const Setting &setting, QAnyStringView typed)
+{
+    if (setting.kind == Kind::ReadOnly)
+        return {ParsedValue::ReadOnly};
+    if (const std::optional<int> named = namedValue(setting, typed))
+        return {ParsedValue::None, *named};
+    const QString text = typed.toString();
+    if (!isNumber(text))
+        return {ParsedValue::Unknown};
+    bool ok = false;
+    const int number = text.toInt(&ok); // fails on overflow: out of range all the same
+    if (!ok || !accepts(setting, number))
+        return {ParsedValue::OutOfRange};
+    return {ParsedValue::None, number};
+}
+
+CurrentValue currentValue(const Setting &setting, const SettingBytes &bytes)
+{
+    if (setting.byte < 0 || setting.byte >= cmd::SettingsBytes)
+        return {};
+    const int raw = bytes[std::size_t(setting.byte)];
+    return {raw, valueName(setting, raw)};
+}
+
+QString formatValue(const Setting &setting, const SettingBytes &bytes)
+{
+    const CurrentValue v = currentValue(setting, bytes);
+    return v.name != nullptr ? QString::fromLatin1(v.name) : QString::number(v.raw);
+}
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Choice:
+        return QStringLiteral("choice");
+    case Kind::OnOff:
+        return QStringLiteral("on/off");
+    case Kind::Range:
+        return QStringLiteral("range");
+    case Kind::ReadOnly:
+        return QStringLiteral("read-only");
+    }
+    return QString();
+}
+
+QString allowedValues(const Setting &setting)
+{
+    if (setting.kind == Kind::Range)
+        return QStringLiteral("%1..%2").arg(setting.minimum).arg(setting.maximum);
+    QStringList names;
+    for (const ValueName &v : setting.values)
+        if (v.name != nullptr)
+            names << QString::fromLatin1(v.name);
+    return names.join(u'|');
+}
+
+QStringList listing(const SettingBytes &bytes)
+{
+    qsizetype nameWidth = 0, kindWidth = 0, allowedWidth = 0;
+    for (const Setting &s : settingsTable) {
+        nameWidth = std::max(nameWidth, qsizetype(qstrlen(s.name)));
+        kindWidth = std::max(kindWidth, kindName(s.kind).size());
+        allowedWidth = std::max(allowedWidth, allowedValues(s).size());
+    }
+    QStringList lines;
+    for (const Setting &s : settingsTable)
+        lines << QStringLiteral("%1  %2  %3  %4")
+                     .arg(QString::fromLatin1(s.name), -int(nameWidth))
+                     .arg(kindName(s.kind), -int(kindWidth))
+                     .arg(allowedValues(s), -int(allowedWidth))
+                     .arg(formatValue(s, bytes));
+    return lines;
+}
+
+std::optional<cmd::Request> writeRequest(const Setting &setting, int value)
+{
+    if (setting.reg == NoRegister || !accepts(setting, value))
+        return std::nullopt;
+    return cmd::registerWrite(std::uint8_t(setting.reg), std::uint8_t(value));
+}
+
+WriteResult writeValue(CommandPrimitives &primitives, const Setting &setting, int value)
+{
+    if (!writeRequest(setting, value))
+        return WriteResult::Refused;
+    return primitives.writeSetting(setting.reg, value) != 0 ? WriteResult::Written
+                                                            : WriteResult::Failed;
+}
+
+} // namespace settings
