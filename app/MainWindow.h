@@ -14,6 +14,12 @@ namespace settings
 {
 enum class Id : int;
 }
+// EDID area
+namespace edid
+{
+enum class Source;
+struct EditorText;
+} // namespace edid
 namespace Ui
 {
 class MainWindow;
@@ -112,6 +118,12 @@ private:
     // Runs one row of the register map: computes the value from the controls, writes the
     // register and stores the copy byte.
     void runSettingSlot(settings::Id id);
+
+    // EDID area (app/EdidSlots.cpp): the transfers, and the editor text in and out.
+    void readEdidTable(edid::Source source);
+    void writeEdidTable();
+    void placeProgressBar();
+    void showEditorText(const edid::EditorText &text);
 
     QProgressBar *progressBar_ = nullptr;
     Ui::MainWindow *ui = nullptr;

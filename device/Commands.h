@@ -62,6 +62,14 @@ constexpr std::uint8_t StoredAviLength = 15;
 
 using ReplyBuffer = std::array<std::uint8_t, ReplySize>;
 
+// Settings reply byte 1, bit 0: the device is busy (loading or rebuilding its EDID buffer).
+constexpr int SettingsFlagsByte = 1;
+constexpr std::uint8_t SettingsBusyBit = 0x01;
+inline bool deviceBusy(const ReplyBuffer &settingsReply)
+{
+    return (settingsReply[SettingsFlagsByte] & SettingsBusyBit) != 0;
+}
+
 // One framed request with what its reply must satisfy.
 struct Request {
     std::array<std::uint8_t, MaxRequestSize> bytes{};

@@ -1,0 +1,29 @@
+#include "edid/EdidTable.h"
+
+namespace edid
+{
+
+std::uint8_t edidChecksum(const std::uint8_t *block)
+{
+    std::uint8_t sum = 0;
+    for (int i = 0; i < BlockSize - 1; ++i)
+        sum = std::uint8_t(sum + block[i]);
+    return std::uint8_t(0x100 - sum);
+}
+
+bool isConsistent(const Table &table)
+{
+    for (int b = 0; b < BlockCount; ++b)
+        if (edidChecksum(table.data() + b * BlockSize) != table[std::size_t(checksumIndex(b))])
+            return false;
+    return true;
+}
+
+Table withChecksums(Table table)
+{
+    for (int b = 0; b < BlockCount; ++b)
+        table[std::size_t(checksumIndex(b))] = edidChecksum(table.data() + b * BlockSize);
+    return table;
+}
+
+} // namespace edid

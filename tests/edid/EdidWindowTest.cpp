@@ -1,0 +1,342 @@
+// The EDID page end to end: the real window with its form on the in-process device model, in
+// fake time. Requests are checked byte for byte.
+#include "app/MainWindow.h"
+#include "edid/EdidText.h"
+
+#include "FakePrompts.h"
+#include "ModelLink.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimerEvent>
+#include <QtTest>
+#include <memory>
+
+namespace
+{
+
+using Kind = DeviceModel::FaultKind;
+
+QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int b : list)
+        out.append(char(b));
+    return out;
+}
+
+edid::Table toTable(const QByteArray &b)
+{
+    edid::Table t{};
+    std::copy_n(b.constData(), std::min<int>(int(b.size()), edid::TableSize), t.begin());
+    return t;
+}
+
+struct Rig : ModelLink {
+    FakePrompts prompts;
+    std::unique_ptr<MainWindow> window;
+
+    void start()
+    {
+        window = std::make_unique<MainWindow>(link, prompts);
+        tick(); // finishes the start-up rebuild wait
+        model.clearLog();
+    }
+    void tick()
+    {
+        QTimerEvent event(0x7ABC);
+        QCoreApplication::sendEvent(window.get(), &event);
+    }
+    void run(const char *slot) { QVERIFY(QMetaObject::invokeMethod(window.get(), slot)); }
+    template <class T> T *find(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QTextEdit *editor() const { return find<QTextEdit>("EDIDtext"); }
+    QString status() const { return window->statusBar()->currentMessage(); }
+    // Device in CUSTOM mode with the uploaded table chosen, shown by a poll.
+    void customMode()
+    {
+        model.setSetting(2, 3);
+        model.setSetting(19, 1);
+        model.setBusy(false);
+        tick();
+        model.clearLog();
+    }
+    // "colour size weight" of every fragment of the editor, without repeats.
+    QStringList looks() const
+    {
+        QStringList out;
+        for (QTextBlock b = editor()->document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                const QString look = QStringLiteral("%1 %2 %3")
+                                         .arg(f.foreground().color().name(QColor::HexArgb))
+                                         .arg(f.fontPointSize())
+                                         .arg(f.fontWeight());
+                if (!out.contains(look))
+                    out << look;
+            }
+        return out;
+    }
+};
+
+QString look(const char *colour, int size, int weight)
+{
+    return QStringLiteral("%1 %2 %3").arg(QLatin1String(colour)).arg(size).arg(weight);
+}
+
+} // namespace
+
+class EdidWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpReads();
+    void fetchFailureKeepsEditor_data();
+    void fetchFailureKeepsEditor();
+    void writeAndReadWithProgress();
+    void writeRefusedOutsideCustom_data();
+    void writeRefusedOutsideCustom();
+    void modeChangeWaitsThenReads();
+    void calculateChecksum_data();
+    void calculateChecksum();
+    void loadTextFile();
+    void saveFailureShowsBox();
+};
+
+void EdidWindowTest::startUpReads()
+{
+    Rig rig;
+    rig.window = std::make_unique<MainWindow>(rig.link, rig.prompts);
+    QList<QByteArray> requests = rig.model.requests();
+    const int fetch = int(requests.indexOf(bytes({0x10, 0x01, 0xB4})));
+    QVERIFY(fetch >= 0);
+    requests = requests.mid(fetch + 1);
+    int settingsReads = 0;
+    while (!requests.isEmpty() && requests.first() == bytes({0x11, 42, 0xE1})) {
+        requests.removeFirst();
+        ++settingsReads;
+    }
+    QVERIFY(settingsReads >= 1);
+    QList<QByteArray> chunks;
+    for (int offset = 0; offset < 256; offset += 16)
+        chunks << bytes({0x11, 0x10, 0xB0, offset});
+    QCOMPARE(requests, chunks);
+
+    QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(toTable(rig.model.ownEdid())));
+    QCOMPARE(rig.looks(), QStringList{look("#ff000000", 8, QFont::Normal)});
+    QCOMPARE(rig.status(), QStringLiteral("EDID values read."));
+
+    // The first tick reads once more, then the wait is over.
+    rig.model.clearLog();
+    rig.tick();
+    QCOMPARE(rig.model.countRequests(0xB4), 1);
+    QCOMPARE(rig.model.countRequests(0xB0, 0x11), 16);
+    rig.tick();
+    QCOMPARE(rig.model.countRequests(0xB4), 1);
+}
+
+void EdidWindowTest::fetchFailureKeepsEditor_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<int>("fault"); // -1: none
+    QTest::newRow("own fetch silent") << QByteArray("ReadEDID") << int(Kind::NoReply);
+    QTest::newRow("own fetch not echoed") << QByteArray("ReadEDID") << int(Kind::WrongEcho);
+    QTest::newRow("no display on B") << QByteArray("readTvEdidB") << -1;
+}
+
+void EdidWindowTest::fetchFailureKeepsEditor()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(int, fault);
+    Rig rig;
+    rig.start();
+    rig.editor()->setPlainText("AB");
+    if (fault >= 0)
+        rig.model.addFault({Kind(fault), 0xB4, 1, 0});
+    rig.run(slot.constData());
+    QCOMPARE(rig.editor()->toPlainText(), QStringLiteral("AB"));
+    QCOMPARE(rig.status(), QStringLiteral("Error Writing values"));
+    QCOMPARE(rig.model.requestCount(), 1); // the fetch alone
+    QVERIFY(rig.find<QProgressBar>("")->isHidden());
+}
+
+void EdidWindowTest::writeAndReadWithProgress()
+{
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    auto *bar = rig.find<QProgressBar>("");
+    QCOMPARE(bar->parent(), rig.window->statusBar());
+    QVERIFY(!bar->isTextVisible());
+    QList<int> seen, expected; // value, maximum, shown
+    connect(bar, &QProgressBar::valueChanged, bar,
+            [&](int v) { seen << v << bar->maximum() << int(!bar->isHidden()); });
+    edid::Table table{};
+    for (int i = 0; i < 256; ++i)
+        table[std::size_t(i)] = std::uint8_t(255 - i);
+    table = edid::withChecksums(table);
+    rig.editor()->setPlainText(edid::edidTableText(table));
+    rig.run("WriteEDID");
+
+    QList<QByteArray> requests;
+    for (int offset = 0; offset < 256; offset += 8)
+        requests << bytes({0x10, 0x08, 0xB0, offset}) +
+                        QByteArray(reinterpret_cast<const char *>(table.data()) + offset, 8);
+    requests << bytes({0x10, 0x08, 0xB1});
+    QCOMPARE(rig.model.requests(), requests);
+    QCOMPARE(toTable(rig.model.uploadedEdid()), table);
+    QCOMPARE(rig.status(), QStringLiteral("EDID values written..."));
+    for (int i = 1; i < 32; ++i)
+        expected << i << 32 << 1;
+    QCOMPARE(seen, expected);
+    QVERIFY(bar->isHidden());
+
+    seen.clear();
+    expected.clear();
+    rig.run("ReadEDID");
+    for (int offset = 16; offset < 256; offset += 16)
+        expected << offset << 255 << 1;
+    QCOMPARE(seen, expected);
+    QVERIFY(bar->isHidden());
+}
+
+void EdidWindowTest::writeRefusedOutsideCustom_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<int>("table");
+    QTest::newRow("automix") << QByteArray("automixEDID") << 0;
+    QTest::newRow("fixed") << QByteArray("fixedEDID") << 0;
+    QTest::newRow("custom, table 2") << QByteArray("customEDID") << 1;
+}
+
+void EdidWindowTest::writeRefusedOutsideCustom()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(int, table);
+    Rig rig;
+    rig.start();
+    rig.find<QAbstractButton>(mode.constData())->setChecked(true);
+    rig.find<QComboBox>("cmBEdid")->setCurrentIndex(table);
+    rig.model.clearLog();
+    rig.run("WriteEDID");
+    QCOMPARE(rig.model.requestCount(), 0);
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].text,
+             QStringLiteral("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
+    QVERIFY(rig.prompts.shown[0].hadParent);
+}
+
+void EdidWindowTest::modeChangeWaitsThenReads()
+{
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    rig.editor()->setEnabled(true);
+    rig.find<QAbstractButton>("fixedEDID")->click();
+    QCOMPARE(rig.model.registerWrites(5), QList<std::uint8_t>{2});
+    QVERIFY(!rig.editor()->isEnabled());
+    QCOMPARE(rig.status(), QStringLiteral("EDID Writing Busy"));
+    QVERIFY(rig.window->edidRebuildPending());
+
+    rig.model.setBusy(true);
+    rig.tick();
+    QCOMPARE(rig.model.countRequests(0xB4), 0);
+    QVERIFY(rig.window->edidRebuildPending());
+
+    rig.model.setBusy(false);
+    rig.tick();
+    QCOMPARE(rig.model.countRequests(0xB4), 1);
+    QVERIFY(!rig.window->edidRebuildPending());
+    QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(toTable(rig.model.ownEdid())));
+    QCOMPARE(rig.status(), QStringLiteral("EDID values read."));
+}
+
+void EdidWindowTest::calculateChecksum_data()
+{
+    QTest::addColumn<QString>("text"); // "good", "bad" (both checksum bytes wrong) or a text
+    QTest::addColumn<int>("answer");   // to the question, if one comes
+    QTest::addColumn<QString>("box");  // the box's text, "" for none
+    QTest::addColumn<bool>("fixed");   // the editor shows the table with fresh checksums
+    const QString wrong = "The EDID Checksum is not correct.";
+    QTest::newRow("consistent") << "good" << 0 << "" << true;
+    QTest::newRow("wrong, yes") << "bad" << int(Prompts::Answer::Yes) << wrong << true;
+    QTest::newRow("wrong, no") << "bad" << int(Prompts::Answer::No) << wrong << false;
+    QTest::newRow("format error") << "00,11" << 0 << "Hex Format Error" << false;
+}
+
+void EdidWindowTest::calculateChecksum()
+{
+    QFETCH(QString, text);
+    QFETCH(int, answer);
+    QFETCH(QString, box);
+    QFETCH(bool, fixed);
+    Rig rig;
+    rig.start();
+    edid::Table bad{};
+    bad.fill(0x11);
+    const edid::Table good = edid::withChecksums(bad);
+    if (text == "good" || text == "bad")
+        text = edid::edidTableText(text == "good" ? good : bad);
+    rig.editor()->setPlainText(text);
+    rig.prompts.answers << Prompts::Answer(answer);
+    rig.run("CalculateChkSum");
+
+    QCOMPARE(rig.prompts.shown.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QCOMPARE(rig.prompts.shown[0].text, box);
+    QCOMPARE(rig.editor()->toPlainText(), fixed ? edid::edidTableText(good) : text);
+    if (fixed) // black; bold only where the renderer puts it (the checksum bytes)
+        QCOMPARE(rig.looks(), (QStringList{look("#ff000000", 0, QFont::Normal),
+                                           look("#ff000000", 0, QFont::Bold)}));
+}
+
+void EdidWindowTest::loadTextFile()
+{
+    Rig rig;
+    rig.start();
+    edid::Table table{};
+    table.fill(0xC3);
+    QByteArray contents;
+    for (const QString &line : edid::edidTableText(table).split('\n', Qt::SkipEmptyParts))
+        contents += line.toLatin1() + " \r\n";
+    QTemporaryDir dir;
+    const QString name = dir.filePath("table.txt");
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    file.close();
+    rig.prompts.fileNames << name;
+    rig.run("LoadEDIDfromFile");
+    QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(table));
+    QCOMPARE(rig.looks(), QStringList{look("#ff0000ff", 8, QFont::Bold)});
+    QCOMPARE(rig.status(), QStringLiteral("File loaded"));
+    QCOMPARE(rig.prompts.shown[0].title, QStringLiteral("Open file"));
+}
+
+void EdidWindowTest::saveFailureShowsBox()
+{
+    Rig rig;
+    rig.start();
+    QTemporaryDir dir;
+    const QString name = dir.filePath("missing/edid.bin");
+    rig.prompts.fileNames << name;
+    rig.run("SaveEDIDtoFile");
+    QCOMPARE(rig.prompts.shown.size(), 2); // the dialog, then the box
+    QCOMPARE(rig.prompts.shown[0].title, QStringLiteral("Save File"));
+    QVERIFY2(rig.prompts.shown[1].text.startsWith("Cannot write file " + name + ":\n"),
+             qPrintable(rig.prompts.shown[1].text));
+    QVERIFY(rig.prompts.shown[1].text.endsWith('.'));
+    QVERIFY(rig.status() != QStringLiteral("File saved"));
+    QVERIFY(!QFile::exists(name));
+}
+
+QTEST_MAIN(EdidWindowTest)
+#include "EdidWindowTest.moc"
