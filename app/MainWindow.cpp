@@ -4,6 +4,7 @@
 #include "cec_infoframes/ColonHex.h"
 #include "device/DeviceLink.h"
 #include "edid/EdidTableNames.h"
+#include "session/DeviceSession.h"
 #include "settings/ChoiceLists.h"
 #include "ui_KorvalisForm.h"
 
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace
@@ -21,15 +23,6 @@ template <std::size_t N> void fillCombo(QComboBox *combo, const std::array<const
 {
     for (const char *item : items)
         combo->addItem(QString::fromLatin1(item));
-}
-
-// The stored HDR infoframe occupies reply bytes 2 .. 5 + L (L: its length field at byte 4),
-// but never more than the reply holds.
-QString storedHdrText(const cmd::ReplyBuffer &reply)
-{
-    const std::size_t wanted = std::size_t(reply[4]) + 4;
-    const std::size_t available = cmd::info::StoredHdrLength - 2;
-    return formatColonHex(reply.data() + 2, std::min(wanted, available));
 }
 
 } // namespace
@@ -57,6 +50,12 @@ void MainWindow::initialise()
         return;
     if (!link_.openDevice(link_.deviceIndex())) {
         prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
+        // Found but not usable: say why (and the fix) where it stays, and for a terminal.
+        const QString why = openFailureMessage(link_.openFailure());
+        if (!why.isEmpty()) {
+            showStatus(why, 0);
+            std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        }
         return;
     }
 
@@ -79,8 +78,8 @@ void MainWindow::initialise()
     fillCombo(ui->cmbLa, choices::CecDeviceTypes);
     fillCombo(ui->cmbEdidAlgo, choices::AutomixAlgorithms);
 
-    ui->IFtext->setText(storedHdrText(storedHdr));
-    ui->AVItext->setText(formatColonHex(storedAvi.data() + 2, cmd::info::StoredAviLength - 2));
+    ui->IFtext->setText(session::storedHdrTextOf(storedHdr));
+    ui->AVItext->setText(session::storedAviTextOf(storedAvi));
     ui->CECtext->setPlainText(QStringLiteral("50:04"));
 
     startPollTimer(PollIntervalMs);
@@ -95,6 +94,7 @@ void MainWindow::startPollTimer(int intervalMs)
         return;
     timerId_ = startTimer(intervalMs);
     timerRunning_ = 1;
+    pollIntervalMs_ = intervalMs;
 }
 
 void MainWindow::stopPollTimer()
@@ -110,9 +110,35 @@ void MainWindow::timerEvent(QTimerEvent *)
     // A tick arriving while an exchange waits (for example inside a warning box) is dropped.
     if (link_.busy() || ui == nullptr)
         return;
+    // A silent device costs one time-out per tick: the guard skips the tick's further exchanges.
+    link_.beginPollTick();
     pollEdidRebuild();
     pollSettings();
     pollStatus();
+    pacePollCycle(link_.endPollTick());
+}
+
+void MainWindow::pacePollCycle(bool silent)
+{
+    const QString notAnswering = tr("KORVALIS not answering");
+    if (!silent) {
+        if (statusBar()->currentMessage() == notAnswering)
+            statusBar()->clearMessage();
+        if (pollIntervalMs_ != PollIntervalMs && timerRunning_ != 0) {
+            stopPollTimer();
+            startPollTimer(PollIntervalMs);
+        }
+        return;
+    }
+    showStatus(notAnswering, 0); // stays until the device answers again
+    const int next = pollIntervalMs_ < SilentFirstIntervalMs
+                         ? SilentFirstIntervalMs
+                         : std::min(2 * pollIntervalMs_, SilentMaxIntervalMs);
+    // Restarted even at the same interval: the pause counts from the end of the silent tick.
+    if (timerRunning_ != 0) {
+        stopPollTimer();
+        startPollTimer(next);
+    }
 }
 
 void MainWindow::releaseForm()

@@ -33,6 +33,10 @@ class MainWindow : public QMainWindow
 
 public:
     static constexpr int PollIntervalMs = 3000;
+    // While the device stays silent the poll backs off: 6 s after the first silent tick, then
+    // doubling up to 30 s.
+    static constexpr int SilentFirstIntervalMs = 6000;
+    static constexpr int SilentMaxIntervalMs = 30000;
 
     MainWindow(DeviceLink &link, Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -105,6 +109,8 @@ private:
     void initialise();
     void startPollTimer(int intervalMs);
     void stopPollTimer();
+    // After a tick: the back-off and its status-bar message.
+    void pacePollCycle(bool silent);
     void releaseForm();
     void showStatus(const QString &text, int timeoutMs);
 
@@ -132,6 +138,7 @@ private:
     CommandPrimitives primitives_;
     int timerId_ = 0;
     int timerRunning_ = 0;
+    int pollIntervalMs_ = PollIntervalMs;
     std::uint8_t initialised_ = 0;
     std::array<std::uint8_t, cmd::SettingsBytes> settingsCopy_{};
     bool edidRebuildPending_ = true;

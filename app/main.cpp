@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
 #include "app/QtPrompts.h"
 #include "device/Clock.h"
+#include "device/CombinedUsbApi.h"
 #include "device/DeviceLink.h"
+#include "device/LibUsbApi.h"
 #include "device/VirtualUsbApi.h"
 
 #include <QApplication>
@@ -12,7 +14,10 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtAlerts alerts;
     QtPrompts prompts;
-    VirtualUsbApi usb;
+    // Real devices first, then the simulator's.
+    LibUsbApi realUsb;
+    VirtualUsbApi virtualUsb;
+    CombinedUsbApi usb{&realUsb, &virtualUsb};
     DeviceLink link(usb, clock, alerts);
     int status = 0;
     {

@@ -23,6 +23,7 @@ DeviceLink::DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts)
 std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
 {
     handle_ = UsbApi::NoHandle;
+    openFailure_ = OpenFailure::NotConnected;
     std::uint32_t count = 0;
     if (usb_.getNumDevices(&count) != 0) {
         alerts_.warning(text("KORVALIS USB not connected!"));
@@ -35,6 +36,7 @@ std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
         buffer[sizeof buffer - 1] = '\0'; // never trust the terminator
         if (QByteArray(buffer) == id) {
             index = i;
+            openFailure_ = OpenFailure::None;
             return 1;
         }
     }
@@ -44,7 +46,9 @@ std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
 
 std::uint8_t DeviceLink::openDevice(std::uint32_t index)
 {
-    if (usb_.open(index, &handle_) != 0) {
+    const int status = usb_.open(index, &handle_);
+    openFailure_ = openFailureOf(status);
+    if (status != 0) {
         alerts_.warning(text("Usb device open error!"));
         handle_ = UsbApi::NoHandle;
         return 0;
@@ -84,6 +88,17 @@ std::uint8_t DeviceLink::usbRead(std::uint8_t *buffer, std::uint32_t capacity, s
 std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *request,
                                   std::uint8_t minimum, std::uint8_t length)
 {
+    // An exchange started inside another (a user action taken while a warning box of the tick
+    // waits) is the user's, not the tick's.
+    const bool ofTick = tickActive_ && busy_ == 0;
+    if (ofTick && tickSilent_) {
+        last_ = ExchangeInfo{};
+        last_.deviceOpen = handle_ != UsbApi::NoHandle;
+        last_.timedOut = true;
+        last_.skipped = true;
+        return 1; // as after a time-out: reply untouched
+    }
+
     std::uint8_t result = 1;
     std::uint32_t written = 0, bytesRead = 0, waiting = 0;
     const std::uint32_t start = clock_.tickCount();
@@ -105,6 +120,8 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
                 }
             }
             last_.timedOut = result == 1 && waiting < 1;
+            if (ofTick && last_.timedOut)
+                tickSilent_ = true;
             if (result == 1 && waiting >= 1) {
                 cmd::ReplyBuffer received{};
                 result = usbRead(received.data(), cmd::ReplySize, bytesRead, ReplyTimeoutMs);
@@ -113,7 +130,8 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
                 std::memcpy(reply.data(), received.data(), copied);
                 last_.replied = copied > 0;
                 last_.bytesReceived = copied;
-                if (bytesRead < minimum)
+                // Judged by what we hold: a library claiming more than it may proves nothing.
+                if (copied < minimum)
                     result = 0;
             }
         }
@@ -121,4 +139,18 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
 
     busy_ = 0;
     return result;
+}
+
+void DeviceLink::beginPollTick()
+{
+    tickActive_ = true;
+    tickSilent_ = false;
+}
+
+bool DeviceLink::endPollTick()
+{
+    const bool silent = tickSilent_;
+    tickActive_ = false;
+    tickSilent_ = false;
+    return silent;
 }

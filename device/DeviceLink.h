@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Commands.h"
+#include "device/OpenFailure.h"
 #include "device/UsbApi.h"
 
 #include <QByteArray>
@@ -21,6 +22,9 @@ public:
         bool replied = false;    // bytes arrived before the deadline
         bool timedOut = false;   // the request went out and nothing came back within 4000 ms
         std::uint32_t bytesReceived = 0; // bytes the read reported (capped at 64)
+        // Nothing was sent: an earlier exchange of the same poll tick got no reply. Reported
+        // as timed out, so callers treat it as the silence it stands for.
+        bool skipped = false;
     };
 
     static constexpr const char *deviceIdString = "2023";
@@ -44,12 +48,21 @@ public:
         return transact(reply, request.bytes.data(), request.minimumReply, request.length);
     }
 
+    // Poll tick guard: between begin and end, once one exchange got no reply, the tick's
+    // further exchanges return at once as unanswered, so a silent device costs one time-out
+    // per tick instead of one per exchange. Exchanges outside a tick are never skipped.
+    void beginPollTick();
+    // Ends the tick; true when one of its exchanges got no reply.
+    bool endPollTick();
+
     UsbApi::Handle deviceHandle() const { return handle_; }
     std::uint32_t deviceIndex() const { return deviceIndex_; }
     std::uint32_t &deviceIndexRef() { return deviceIndex_; }
     bool isOpen() const { return handle_ != UsbApi::NoHandle; }
     std::uint8_t busy() const { return busy_; }
     const ExchangeInfo &lastExchange() const { return last_; }
+    // Why the last findDevice/openDevice left no device open (None after a successful open).
+    OpenFailure openFailure() const { return openFailure_; }
     Clock &clock() { return clock_; }
 
 private:
@@ -60,4 +73,7 @@ private:
     std::uint32_t deviceIndex_ = 0;
     std::uint8_t busy_ = 0;
     ExchangeInfo last_;
+    bool tickActive_ = false;
+    bool tickSilent_ = false;
+    OpenFailure openFailure_ = OpenFailure::None;
 };

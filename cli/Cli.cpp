@@ -1,0 +1,341 @@
+#include "cli/Cli.h"
+
+#include "cli/Output.h"
+#include "cli/Request.h"
+#include "edid/EdidFile.h"
+#include "edid/EdidMode.h"
+#include "edid/EdidText.h"
+#include "session/DeviceSession.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace cli
+{
+namespace
+{
+
+void writeLines(QIODevice &to, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        to.write(line.toUtf8() + '\n');
+}
+
+void writeJson(QIODevice &to, const QJsonObject &document)
+{
+    to.write(QJsonDocument(document).toJson(QJsonDocument::Indented));
+}
+
+int complain(QIODevice &err, int code, const QString &text)
+{
+    err.write("korvalis-cli: " + text.toUtf8() + '\n');
+    return code;
+}
+
+// One line on a terminal, rewritten in place; gone when the operation ends.
+class ProgressLine
+{
+public:
+    ProgressLine(QIODevice &err, bool enabled) : err_(err), enabled_(enabled) {}
+    edid::Progress operator()(const QString &label)
+    {
+        if (!enabled_)
+            return {};
+        return [this, label](int value, int maximum) {
+            if (value <= 0 && maximum <= 0) {
+                if (shown_)
+                    err_.write("\r\033[K");
+                shown_ = false;
+                return;
+            }
+            err_.write(QStringLiteral("\r%1 %2/%3").arg(label).arg(value).arg(maximum).toUtf8());
+            shown_ = true;
+        };
+    }
+
+private:
+    QIODevice &err_;
+    bool enabled_;
+    bool shown_ = false;
+};
+
+// Runs one request on an open session.
+class Runner
+{
+public:
+    Runner(session::DeviceSession &s, const Request &r, const Streams &io)
+        : s_(s), r_(r), io_(io), progress_(io.err, io.errIsTerminal && !r.quiet)
+    {
+    }
+
+    int run()
+    {
+        switch (r_.command) {
+        case Command::Status:
+            return status();
+        case Command::Get:
+        case Command::Settings:
+            return values();
+        case Command::Set:
+        case Command::EdidMode:
+            return assign();
+        case Command::EdidRead:
+            return edidRead();
+        case Command::EdidWrite:
+            return edidWrite();
+        case Command::CecSend:
+            return outcome(QStringLiteral("CEC send"), s_.sendCec(r_.hexText), false);
+        case Command::CecStore:
+            return outcome(QStringLiteral("CEC store"), s_.storeCec(r_.hexText, r_.button), false);
+        case Command::HdrSend:
+            return outcome(QStringLiteral("HDR infoframe"), s_.sendHdr(r_.hexText), true);
+        case Command::AviSend:
+            return aviSend();
+        case Command::Reset:
+            return step(s_.factoryReset(r_.resetValue));
+        case Command::Help:
+        case Command::List:
+            break;
+        }
+        return exitcode::Ok;
+    }
+
+private:
+    // A device failure: the cause, and what the USB layer warned of on the way.
+    int failed(const QString &text)
+    {
+        QString line = text;
+        if (!s_.warnings().isEmpty())
+            line += QStringLiteral(" (USB: %1)").arg(s_.warnings().join(QStringLiteral("; ")));
+        return complain(io_.err, exitcode::DeviceFailed, line);
+    }
+    int step(const session::Step &st) { return st.ok ? exitcode::Ok : failed(st.failure); }
+
+    bool settingsRead(settings::SettingBytes &bytes)
+    {
+        const session::BusyWait wait = s_.readSettings(progress_(QStringLiteral("device busy")));
+        bytes = wait.bytes;
+        if (!wait.step.ok)
+            failed(wait.step.failure);
+        return wait.step.ok;
+    }
+
+    int status()
+    {
+        const std::optional<QString> firmware = s_.readFirmware();
+        if (!firmware)
+            return failed(s_.failureOf(QStringLiteral("firmware read")));
+        const session::DeviceSession::Status st = s_.readStatus();
+        if (!st.step.ok)
+            return failed(st.step.failure);
+        settings::SettingBytes bytes{};
+        if (!settingsRead(bytes))
+            return exitcode::DeviceFailed;
+        if (r_.json)
+            writeJson(io_.out, statusDocument(*firmware, st.values, st.texts, bytes));
+        else
+            writeLines(io_.out, statusLines(*firmware, st.texts, bytes));
+        return exitcode::Ok;
+    }
+
+    int values()
+    {
+        settings::SettingBytes bytes{};
+        if (!settingsRead(bytes))
+            return exitcode::DeviceFailed;
+        if (r_.command == Command::Settings) {
+            if (r_.json)
+                writeJson(io_.out, catalogDocument(bytes));
+            else
+                writeLines(io_.out, settings::listing(bytes));
+            return exitcode::Ok;
+        }
+        const auto which = r_.names.empty() ? allSettings() : r_.names;
+        if (r_.json)
+            writeJson(io_.out, valueObject(which, bytes));
+        else
+            writeLines(io_.out, valueLines(which, bytes));
+        return exitcode::Ok;
+    }
+
+    int assign()
+    {
+        // The bytes only keep what the writes change; nothing here needs the device's others.
+        settings::SettingBytes bytes{};
+        for (const Assignment &a : r_.assignments) {
+            const session::Step st = s_.writeSetting(*a.setting, a.value, bytes,
+                                                     progress_(QStringLiteral("device busy")));
+            if (!st.ok)
+                return failed(st.failure);
+        }
+        return exitcode::Ok;
+    }
+
+    int edidRead()
+    {
+        const edid::ReadOutcome read =
+            s_.readEdid(r_.source, progress_(QStringLiteral("reading EDID")));
+        if (!read.ok())
+            return failed(read.result == edid::ReadOutcome::FetchFailed
+                              ? s_.failureOf(QStringLiteral("EDID fetch"))
+                              : s_.failureOf(QStringLiteral("EDID read at byte %1")
+                                                 .arg(read.chunksRead * cmd::EdidReadChunk)));
+        if (r_.hex) {
+            const QString text = edid::edidTableText(read.table);
+            if (r_.json) {
+                static const char *const names[] = {"own", "tv-a", "tv-b"};
+                writeJson(io_.out, QJsonObject{{"source", names[int(r_.source)]},
+                                               {"consistent", edid::isConsistent(read.table)},
+                                               {"edid", text}});
+                return exitcode::Ok;
+            }
+            if (r_.outputFile.isEmpty()) {
+                io_.out.write(text.toLatin1());
+                return exitcode::Ok;
+            }
+            QSaveFile file(r_.outputFile);
+            if (file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size() &&
+                file.commit())
+                return exitcode::Ok;
+            return complain(
+                io_.err, exitcode::Usage,
+                QStringLiteral("cannot write %1: %2").arg(r_.outputFile, file.errorString()));
+        }
+        if (r_.outputFile.isEmpty()) {
+            io_.out.write(reinterpret_cast<const char *>(read.table.data()), edid::TableSize);
+            return exitcode::Ok;
+        }
+        const edid::FileResult saved = edid::saveEdidFile(r_.outputFile, read.table);
+        if (!saved.ok)
+            return complain(
+                io_.err, exitcode::Usage,
+                QStringLiteral("cannot write %1: %2").arg(r_.outputFile, saved.errorString));
+        return exitcode::Ok;
+    }
+
+    int edidWrite()
+    {
+        settings::SettingBytes bytes{};
+        if (!settingsRead(bytes))
+            return exitcode::DeviceFailed;
+        const settings::Setting &mode = *settings::findSetting("edid-mode");
+        const settings::Setting &table = *settings::findSetting("edid-table");
+        const int m = settings::currentValue(mode, bytes).raw;
+        const int t = settings::currentValue(table, bytes).raw;
+        if (!edid::uploadAllowed(m == 1, m == 2, m == 3, t - 1)) {
+            if (!r_.selectCustom)
+                return failed(QStringLiteral(
+                    "the device takes an EDID only in CUSTOM mode with table 1: run "
+                    "'korvalis-cli edid mode custom --table 1' first, or add --select-custom"));
+            for (const Assignment &a : {Assignment{&table, 1}, Assignment{&mode, 3}}) {
+                const session::Step st = s_.writeSetting(*a.setting, a.value, bytes,
+                                                         progress_(QStringLiteral("device busy")));
+                if (!st.ok)
+                    return failed(st.failure);
+            }
+        }
+        const edid::WriteOutcome written =
+            s_.writeEdid(r_.table, progress_(QStringLiteral("writing EDID")));
+        if (!written.ok())
+            return failed(
+                written.result == edid::WriteOutcome::CommitFailed
+                    ? s_.failureOf(QStringLiteral("EDID commit"))
+                    : s_.failureOf(QStringLiteral("EDID write at byte %1")
+                                       .arg(written.chunksWritten * cmd::EdidWriteChunk)));
+        if (!r_.verify)
+            return exitcode::Ok;
+        const edid::ReadOutcome back =
+            s_.readEdid(edid::Source::Own, progress_(QStringLiteral("verifying EDID")));
+        if (!back.ok())
+            return failed(s_.failureOf(QStringLiteral("EDID read-back")));
+        for (int i = 0; i < edid::TableSize; ++i)
+            if (back.table[std::size_t(i)] != r_.table[std::size_t(i)])
+                return failed(QStringLiteral("the table read back differs at byte %1 "
+                                             "(0x%2, written 0x%3)")
+                                  .arg(i)
+                                  .arg(back.table[std::size_t(i)], 2, 16, QLatin1Char('0'))
+                                  .arg(r_.table[std::size_t(i)], 2, 16, QLatin1Char('0')));
+        return exitcode::Ok;
+    }
+
+    int aviSend()
+    {
+        settings::SettingBytes bytes{};
+        bool replace = false;
+        if (r_.replace) {
+            replace = *r_.replace;
+        } else {
+            // As the window writes its check box: the device's current choice.
+            if (!settingsRead(bytes))
+                return exitcode::DeviceFailed;
+            replace = settings::currentValue(*settings::findSetting("replace-avi"), bytes).raw == 1;
+        }
+        return outcome(QStringLiteral("AVI infoframe"), s_.sendAvi(r_.hexText, replace, bytes),
+                       true);
+    }
+
+    // A CEC or infoframe command's outcome; `reportFails` when a device-failure report on its
+    // status bar means failure even though the last step went through.
+    int outcome(const QString &what, const cecif::Outcome &o, bool reportFails)
+    {
+        const bool reportedFailure = o.statusMs == StatusTime::DeviceFailure;
+        if (o.result && !(reportFails && reportedFailure))
+            return exitcode::Ok;
+        QStringList said;
+        if (reportedFailure)
+            said << o.status;
+        if (!o.stdoutLine.trimmed().isEmpty())
+            said << QString::fromLatin1(o.stdoutLine.trimmed());
+        return failed(QStringLiteral("%1 failed (%2): %3")
+                          .arg(what, said.join(QStringLiteral(" ")), s_.failureOf(what)));
+    }
+
+    session::DeviceSession &s_;
+    const Request &r_;
+    const Streams &io_;
+    ProgressLine progress_;
+};
+
+QString openFailureLine(OpenFailure failure, const QByteArray &id)
+{
+    if (failure == OpenFailure::NotConnected)
+        return QStringLiteral("no KORVALIS device with id %1 is connected ('korvalis-cli list' "
+                              "shows what is)")
+            .arg(QString::fromLatin1(id));
+    return openFailureMessage(failure);
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
+{
+    const Parsed parsed = parseArguments(arguments, streams.outIsTerminal);
+    if (!parsed.request)
+        return complain(streams.err, exitcode::Usage, parsed.error);
+    const Request &r = *parsed.request;
+    if (!parsed.help.isEmpty()) {
+        streams.out.write(parsed.help.toUtf8());
+        return exitcode::Ok;
+    }
+
+    if (r.command == Command::List) {
+        const auto devices = session::listDevices(backend.usb, backend.locate);
+        const std::vector<session::ListedDevice> none;
+        const auto &list = devices ? *devices : none; // a failing count lists nothing
+        if (r.json)
+            writeJson(streams.out, deviceDocument(list));
+        else
+            writeLines(streams.out, deviceLines(list));
+        return exitcode::Ok;
+    }
+
+    session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
+    const OpenFailure failure = s.open(r.deviceId);
+    if (failure != OpenFailure::None)
+        return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
+    return Runner(s, r, streams).run();
+}
+
+} // namespace cli

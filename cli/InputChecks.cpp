@@ -1,0 +1,57 @@
+#include "cli/InputChecks.h"
+
+#include "edid/EdidFile.h"
+#include "edid/EdidText.h"
+
+#include <QRegularExpression>
+
+namespace cli
+{
+
+QString checkColonHex(const QString &text, const colonhex::EntryLimits &limits)
+{
+    static const QRegularExpression syntax(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2})*$"));
+    if (!syntax.match(text).hasMatch())
+        return QStringLiteral("'%1' is not colon hex (two hex digits per byte, joined by colons, "
+                              "like 50:04)")
+            .arg(text);
+    if (!limits.accepts(colonhex::prepareEntryText(text).size()))
+        return QString::fromLatin1(limits.message);
+    return QString();
+}
+
+LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy)
+{
+    const edid::LoadResult loaded = edid::loadEdidFile(fileName);
+    if (!loaded.ok)
+        return {std::nullopt,
+                QStringLiteral("cannot read %1: %2").arg(fileName, loaded.errorString)};
+    edid::Table table = loaded.decoded.table;
+    if (!loaded.decoded.binary) {
+        const edid::TextCheck check = edid::checkEdidText(loaded.decoded.text);
+        if (check.kind == edid::TextCheck::FormatError)
+            return {std::nullopt, QStringLiteral("%1: Hex Format Error").arg(fileName)};
+        table = check.table;
+    }
+    if (edid::isConsistent(table) || policy == ChecksumPolicy::Keep)
+        return {table, QString()};
+    if (policy == ChecksumPolicy::Fix)
+        return {edid::withChecksums(table), QString()};
+
+    QStringList wrong;
+    for (int b = 0; b < edid::BlockCount; ++b) {
+        const std::uint8_t *block = table.data() + b * edid::BlockSize;
+        const std::uint8_t want = edid::edidChecksum(block);
+        const std::uint8_t have = table[std::size_t(edid::checksumIndex(b))];
+        if (want != have)
+            wrong << QStringLiteral("block %1 has 0x%2, should be 0x%3")
+                         .arg(b)
+                         .arg(have, 2, 16, QLatin1Char('0'))
+                         .arg(want, 2, 16, QLatin1Char('0'));
+    }
+    return {std::nullopt, QStringLiteral("%1: the EDID checksum is not correct (%2): "
+                                         "--fix-checksums corrects it, --force writes it as it is")
+                              .arg(fileName, wrong.join(QStringLiteral(", ")))};
+}
+
+} // namespace cli

@@ -1,0 +1,396 @@
+#include "cli/Request.h"
+
+#include "cli/InputChecks.h"
+
+#include <QCommandLineParser>
+#include <QSet>
+
+namespace cli
+{
+namespace
+{
+
+const char kUsage[] =
+    "Usage: korvalis-cli [--device ID] [--json] [--quiet] COMMAND ...\n"
+    "\n"
+    "Commands:\n"
+    "  list                               every device seen, where it is, whether it opens\n"
+    "  status                             firmware, the header lines, every setting\n"
+    "  get [NAME...]                      NAME VALUE lines (all settings without names)\n"
+    "  set NAME VALUE [NAME VALUE ...]    a value name or a number in range\n"
+    "  settings                           names, kinds, allowed and current values\n"
+    "  edid read [--from own|tv-a|tv-b] [-o FILE] [--hex]\n"
+    "  edid write FILE [--select-custom] [--fix-checksums | --force] [--verify]\n"
+    "  edid mode automix|fixed|custom [--table N]\n"
+    "  cec send HEX                       HEX: colon hex, e.g. 40:04\n"
+    "  cec store sp|lp HEX\n"
+    "  hdr send HEX\n"
+    "  avi send HEX [--replace on|off]\n"
+    "  reset settings|edid|all --yes\n"
+    "\n"
+    "Options:\n"
+    "  --device ID    the device's identification string (default 2023)\n"
+    "  --json         one JSON document on standard output (list, status, get, settings,\n"
+    "                 edid read --hex)\n"
+    "  --quiet        no progress on standard error\n"
+    "  --help         this text\n"
+    "\n"
+    "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage or\n"
+    "input (nothing is sent), 3 no usable device.\n";
+
+struct Failure {
+    QString text;
+};
+
+// Options a command takes besides the global ones.
+QSet<QString> optionsOf(Command command)
+{
+    switch (command) {
+    case Command::EdidRead:
+        return {"from", "o", "hex"};
+    case Command::EdidWrite:
+        return {"select-custom", "fix-checksums", "force", "verify"};
+    case Command::EdidMode:
+        return {"table"};
+    case Command::AviSend:
+        return {"replace"};
+    case Command::Reset:
+        return {"yes"};
+    default:
+        return {};
+    }
+}
+
+bool takesJson(const Request &r)
+{
+    switch (r.command) {
+    case Command::List:
+    case Command::Status:
+    case Command::Get:
+    case Command::Settings:
+        return true;
+    case Command::EdidRead:
+        return r.hex;
+    default:
+        return false;
+    }
+}
+
+const settings::Setting *settingNamed(const QString &name, QString &error)
+{
+    const settings::Setting *s = settings::findSetting(name);
+    if (s == nullptr)
+        error =
+            QStringLiteral("unknown setting '%1' ('korvalis-cli settings' lists them)").arg(name);
+    return s;
+}
+
+// A value for `setting`; an error line when it takes no such value.
+std::optional<int> valueFor(const settings::Setting &setting, const QString &text, QString &error)
+{
+    const settings::ParsedValue parsed = settings::parseValue(setting, text);
+    const QString name = QString::fromLatin1(setting.name);
+    switch (parsed.error) {
+    case settings::ParsedValue::None:
+        return parsed.value;
+    case settings::ParsedValue::ReadOnly:
+        error = QStringLiteral("%1 is read-only").arg(name);
+        break;
+    case settings::ParsedValue::Unknown:
+        error = QStringLiteral("'%1' is not a value of %2 (%3)")
+                    .arg(text, name, settings::allowedValues(setting));
+        break;
+    case settings::ParsedValue::OutOfRange:
+        error = QStringLiteral("%1 is out of range for %2 (%3)")
+                    .arg(text, name, settings::allowedValues(setting));
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<Assignment> assignment(const QString &name, const QString &value, QString &error)
+{
+    const settings::Setting *s = settingNamed(name, error);
+    if (s == nullptr)
+        return std::nullopt;
+    const std::optional<int> v = valueFor(*s, value, error);
+    if (!v)
+        return std::nullopt;
+    return Assignment{s, *v};
+}
+
+bool wantCount(const QStringList &args, qsizetype count, const char *usage, QString &error)
+{
+    if (args.size() == count)
+        return true;
+    error = QStringLiteral("usage: korvalis-cli %1").arg(QLatin1String(usage));
+    return false;
+}
+
+// The command and its positional arguments; fills `r` or `error`.
+bool parseCommand(const QStringList &pos, Request &r, QString &error)
+{
+    const QString word = pos.value(0);
+    const QString sub = pos.value(1);
+    if (word == "list" || word == "status" || word == "settings") {
+        r.command = word == "list"     ? Command::List
+                    : word == "status" ? Command::Status
+                                       : Command::Settings;
+        return wantCount(pos, 1, qPrintable(word), error);
+    }
+    if (word == "get") {
+        r.command = Command::Get;
+        for (const QString &name : pos.mid(1)) {
+            const settings::Setting *s = settingNamed(name, error);
+            if (s == nullptr)
+                return false;
+            r.names.push_back(s);
+        }
+        return true;
+    }
+    if (word == "set") {
+        r.command = Command::Set;
+        if (pos.size() < 3 || pos.size() % 2 == 0) {
+            error = QStringLiteral("usage: korvalis-cli set NAME VALUE [NAME VALUE ...]");
+            return false;
+        }
+        for (qsizetype i = 1; i + 1 < pos.size(); i += 2) {
+            const std::optional<Assignment> a = assignment(pos[i], pos[i + 1], error);
+            if (!a)
+                return false;
+            r.assignments.push_back(*a);
+        }
+        return true;
+    }
+    if (word == "edid" && sub == "read") {
+        r.command = Command::EdidRead;
+        return wantCount(pos, 2, "edid read [--from own|tv-a|tv-b] [-o FILE] [--hex]", error);
+    }
+    if (word == "edid" && sub == "write") {
+        r.command = Command::EdidWrite;
+        return wantCount(pos, 3, "edid write FILE", error);
+    }
+    if (word == "edid" && sub == "mode") {
+        r.command = Command::EdidMode;
+        if (!wantCount(pos, 3, "edid mode automix|fixed|custom [--table N]", error))
+            return false;
+        const settings::Setting *mode = settings::findSetting("edid-mode");
+        const std::optional<int> v = settings::namedValue(*mode, pos[2]); // numbers are for `set`
+        if (!v) {
+            error = QStringLiteral("'%1' is not an EDID mode (%2)")
+                        .arg(pos[2], settings::allowedValues(*mode));
+            return false;
+        }
+        r.assignments.push_back({mode, *v});
+        return true;
+    }
+    if (word == "cec" && sub == "send") {
+        r.command = Command::CecSend;
+        if (!wantCount(pos, 3, "cec send HEX", error))
+            return false;
+        r.hexText = pos[2];
+        error = checkColonHex(r.hexText, colonhex::CecSendLimits);
+        return error.isEmpty();
+    }
+    if (word == "cec" && sub == "store") {
+        r.command = Command::CecStore;
+        if (!wantCount(pos, 4, "cec store sp|lp HEX", error))
+            return false;
+        if (pos[2] != "sp" && pos[2] != "lp") {
+            error = QStringLiteral("'%1' is no CEC button (sp or lp)").arg(pos[2]);
+            return false;
+        }
+        r.button = pos[2] == "sp" ? cecif::CecButton::Sp : cecif::CecButton::Lp;
+        r.hexText = pos[3];
+        error = checkColonHex(r.hexText, colonhex::CecStoreLimits);
+        return error.isEmpty();
+    }
+    if ((word == "hdr" || word == "avi") && sub == "send") {
+        r.command = word == "hdr" ? Command::HdrSend : Command::AviSend;
+        if (!wantCount(pos, 3, word == "hdr" ? "hdr send HEX" : "avi send HEX [--replace on|off]",
+                       error))
+            return false;
+        r.hexText = pos[2];
+        error = checkColonHex(r.hexText, word == "hdr" ? colonhex::HdrLimits : colonhex::AviLimits);
+        return error.isEmpty();
+    }
+    if (word == "reset") {
+        r.command = Command::Reset;
+        if (!wantCount(pos, 2, "reset settings|edid|all --yes", error))
+            return false;
+        if (sub == "settings")
+            r.resetValue = settings::reset::Settings;
+        else if (sub == "edid")
+            r.resetValue = settings::reset::Edid;
+        else if (sub == "all")
+            r.resetValue = settings::reset::Both;
+        else {
+            error = QStringLiteral("'%1' is no reset (settings, edid or all)").arg(sub);
+            return false;
+        }
+        return true;
+    }
+    // "edid frob" names the group and the unknown word.
+    const bool group = word == "edid" || word == "cec" || word == "hdr" || word == "avi";
+    error = word.isEmpty() ? QStringLiteral("no command given (korvalis-cli --help)")
+                           : QStringLiteral("unknown command '%1' (korvalis-cli --help)")
+                                 .arg(pos.mid(0, group ? 2 : 1).join(u' '));
+    return false;
+}
+
+// The options of the command; fills `r` or `error`.
+bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request &r,
+                  bool stdoutIsTerminal, QString &error)
+{
+    const QSet<QString> allowed = optionsOf(r.command);
+    for (const QString &name : given) {
+        if (name == "device" || name == "json" || name == "quiet")
+            continue;
+        if (!allowed.contains(name)) {
+            error = QStringLiteral("option --%1 does not apply to this command").arg(name);
+            return false;
+        }
+    }
+    r.json = p.isSet("json");
+    r.quiet = p.isSet("quiet");
+    const QString device = p.value("device");
+    if (p.isSet("device") && device.isEmpty()) {
+        error = QStringLiteral("--device needs an identification string");
+        return false;
+    }
+    if (!device.isEmpty())
+        r.deviceId = device.toLatin1();
+
+    switch (r.command) {
+    case Command::EdidRead: {
+        const QString from = p.isSet("from") ? p.value("from") : QStringLiteral("own");
+        if (from == "own")
+            r.source = edid::Source::Own;
+        else if (from == "tv-a")
+            r.source = edid::Source::DisplayA;
+        else if (from == "tv-b")
+            r.source = edid::Source::DisplayB;
+        else {
+            error = QStringLiteral("'%1' is no EDID source (own, tv-a or tv-b)").arg(from);
+            return false;
+        }
+        r.hex = p.isSet("hex");
+        r.outputFile = p.value("o");
+        if (p.isSet("o") && r.outputFile.isEmpty()) {
+            error = QStringLiteral("-o needs a file name");
+            return false;
+        }
+        if (!r.hex && r.outputFile.isEmpty() && stdoutIsTerminal) {
+            error = QStringLiteral("refusing to write a binary EDID to a terminal: use -o FILE, "
+                                   "--hex, or a pipe");
+            return false;
+        }
+        break;
+    }
+    case Command::EdidWrite: {
+        if (p.isSet("fix-checksums") && p.isSet("force")) {
+            error = QStringLiteral("--fix-checksums and --force exclude each other");
+            return false;
+        }
+        r.selectCustom = p.isSet("select-custom");
+        r.verify = p.isSet("verify");
+        const ChecksumPolicy policy = p.isSet("fix-checksums") ? ChecksumPolicy::Fix
+                                      : p.isSet("force")       ? ChecksumPolicy::Keep
+                                                               : ChecksumPolicy::Refuse;
+        const LoadedTable loaded = loadTableFile(p.positionalArguments().value(2), policy);
+        if (!loaded.table) {
+            error = loaded.error;
+            return false;
+        }
+        r.table = *loaded.table;
+        break;
+    }
+    case Command::EdidMode:
+        if (p.isSet("table")) {
+            const std::optional<Assignment> table =
+                assignment(QStringLiteral("edid-table"), p.value("table"), error);
+            if (!table)
+                return false;
+            // The table first: the mode write starts the rebuild that uses it.
+            r.assignments.insert(r.assignments.begin(), *table);
+        }
+        break;
+    case Command::AviSend:
+        if (p.isSet("replace")) {
+            const QString v = p.value("replace");
+            if (v != "on" && v != "off") {
+                error = QStringLiteral("--replace takes on or off, not '%1'").arg(v);
+                return false;
+            }
+            r.replace = v == "on";
+        }
+        break;
+    case Command::Reset:
+        if (!p.isSet("yes")) {
+            error = QStringLiteral("reset erases the device's %1: add --yes to confirm")
+                        .arg(r.resetValue == settings::reset::Settings ? "settings"
+                             : r.resetValue == settings::reset::Edid   ? "EDID"
+                                                                       : "settings and EDID");
+            return false;
+        }
+        break;
+    default:
+        break;
+    }
+    if (r.json && !takesJson(r)) {
+        error = QStringLiteral("--json applies to list, status, get, settings and edid read --hex");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString usageText()
+{
+    return QString::fromLatin1(kUsage);
+}
+
+Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
+{
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    p.addOptions({
+        {"device", "", "ID"},
+        {"json", ""},
+        {"quiet", ""},
+        {{"h", "help"}, ""},
+        {"from", "", "SOURCE"},
+        {"o", "", "FILE"},
+        {"hex", ""},
+        {"select-custom", ""},
+        {"fix-checksums", ""},
+        {"force", ""},
+        {"verify", ""},
+        {"table", "", "N"},
+        {"replace", "", "on|off"},
+        {"yes", ""},
+    });
+    Parsed out;
+    if (!p.parse(arguments)) {
+        out.error = p.errorText();
+        return out;
+    }
+    if (p.isSet("help")) {
+        out.help = usageText();
+        out.request = Request{};
+        return out;
+    }
+    Request r;
+    QStringList given = p.optionNames();
+    for (QString &name : given)
+        if (name == "h")
+            name = "help";
+    if (!parseCommand(p.positionalArguments(), r, out.error) ||
+        !parseOptions(p, given, r, stdoutIsTerminal, out.error))
+        return out;
+    out.request = r;
+    return out;
+}
+
+} // namespace cli

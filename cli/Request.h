@@ -1,0 +1,79 @@
+#pragma once
+
+#include "cec_infoframes/CecCommands.h"
+#include "edid/EdidTable.h"
+#include "edid/EdidTransfer.h"
+#include "settings/Catalog.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// A command line checked against everything that needs no device: names, values, hex texts,
+// files. What passes here only still needs the device.
+namespace cli
+{
+
+enum class Command {
+    Help,
+    List,
+    Status,
+    Get,
+    Set,
+    Settings,
+    EdidRead,
+    EdidWrite,
+    EdidMode,
+    CecSend,
+    CecStore,
+    HdrSend,
+    AviSend,
+    Reset
+};
+
+struct Assignment {
+    const settings::Setting *setting = nullptr;
+    int value = 0;
+};
+
+struct Request {
+    Command command = Command::Help;
+    QByteArray deviceId = "2023";
+    bool json = false;
+    bool quiet = false;
+
+    std::vector<const settings::Setting *> names; // get: empty means all
+    std::vector<Assignment> assignments;          // set, edid mode: written in this order
+
+    // edid read
+    edid::Source source = edid::Source::Own;
+    QString outputFile; // empty: standard output
+    bool hex = false;
+
+    // edid write
+    edid::Table table{};
+    bool selectCustom = false;
+    bool verify = false;
+
+    // cec, hdr, avi
+    QString hexText;
+    cecif::CecButton button = cecif::CecButton::Sp;
+    std::optional<bool> replace; // avi: nothing keeps the device's current value
+
+    int resetValue = 0;
+};
+
+struct Parsed {
+    std::optional<Request> request;
+    QString error; // usage or input error; with Help, the text to print
+    QString help;  // filled for --help
+};
+
+// `arguments` starts with the program name. `stdoutIsTerminal` lets binary output be refused.
+Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal);
+
+QString usageText();
+
+} // namespace cli

@@ -1,0 +1,473 @@
+// korvalis-cli end to end against the in-process device model, in fake time.
+#include "cli/Cli.h"
+#include "edid/EdidTable.h"
+#include "edid/EdidText.h"
+#include "settings/Catalog.h"
+#include "sim/DeviceModel.h"
+
+#include "FakeUsbApi.h"
+#include "ModelLink.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+QByteArray registerWrite(int reg, int value)
+{
+    return QByteArray::fromRawData("\x10\x04\xE0", 3) + char(reg) + char(value);
+}
+
+struct Streams {
+    QBuffer out, err;
+    int run(UsbApi &usb, Clock &clock, Alerts &alerts, const QStringList &args,
+            bool outTerminal = false, bool errTerminal = false)
+    {
+        out.close();
+        err.close();
+        out.setData(QByteArray());
+        err.setData(QByteArray());
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        const cli::Streams streams{out, err, outTerminal, errTerminal};
+        const auto locate = [](std::uint32_t, const QString &) { return QStringLiteral("model"); };
+        return cli::run(QStringList{"korvalis-cli"} + args,
+                        cli::Backend{usb, clock, alerts, locate}, streams);
+    }
+    QString stdoutText() const { return QString::fromUtf8(out.data()); }
+    QString stderrText() const { return QString::fromUtf8(err.data()); }
+    QJsonObject json() const { return QJsonDocument::fromJson(out.data()).object(); }
+};
+
+struct Rig : ModelLink, Streams {
+    Rig() { model.setBusy(false); }
+    int run(const QStringList &args, bool outTerminal = false, bool errTerminal = false)
+    {
+        return Streams::run(usb, clock, alerts, args, outTerminal, errTerminal);
+    }
+    QList<QByteArray> registerWrites() const
+    {
+        QList<QByteArray> out;
+        for (const QByteArray &r : model.requests())
+            if (r.size() == 5 && r.startsWith(QByteArray::fromRawData("\x10\x04\xE0", 3)))
+                out << r;
+        return out;
+    }
+};
+
+edid::Table tableOf(const QByteArray &bytes)
+{
+    edid::Table t{};
+    std::copy_n(bytes.constData(), std::min<qsizetype>(bytes.size(), edid::TableSize), t.begin());
+    return t;
+}
+
+QByteArray bytesOf(const edid::Table &t)
+{
+    return QByteArray(reinterpret_cast<const char *>(t.data()), edid::TableSize);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FakeDevice)
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp_;
+
+    QString writeFile(const QString &name, const QByteArray &contents)
+    {
+        const QString path = tmp_.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(contents) != contents.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void plainAndJsonOutput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("get names") << QStringList{"get", "input", "hdcp", "edid-table"}
+                                   << "input port-a\nhdcp 2.2\nedid-table 1\n";
+        QTest::newRow("options after the command")
+            << QStringList{"get", "audio-source", "--device", "2023"} << "audio-source hdmi\n";
+        QTest::newRow("get json: names strings, numbers numbers")
+            << QStringList{"--json", "get", "input", "edid-table"}
+            << "{\n    \"edid-table\": 1,\n    \"input\": \"port-a\"\n}\n";
+        QTest::newRow("list") << QStringList{"list"} << "2023  model  ok\n";
+        QTest::newRow("list json") << QStringList{"list", "--json"}
+                                   << "{\n    \"devices\": [\n        {\n            \"access\": "
+                                      "\"ok\",\n            \"id\": \"2023\",\n            "
+                                      "\"where\": \"model\"\n        }\n    ]\n}\n";
+    }
+    void plainAndJsonOutput()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, expected);
+        Rig rig;
+        QCOMPARE(rig.run(args), 0);
+        QCOMPARE(rig.stdoutText(), expected);
+        QCOMPARE(rig.stderrText(), QString());
+    }
+
+    void status()
+    {
+        Rig rig;
+        rig.model.setFirmwareVersion(2, 0, 1, 7);
+        QCOMPARE(rig.run({"status"}), 0);
+        const QStringList lines = rig.stdoutText().split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("Firmware: ver: 2.0.1.7"));
+        QCOMPARE(lines.value(1), QStringLiteral("Input : 1920x1080p60 HDMI, HDCP 1.4"));
+        QCOMPARE(lines.value(2), QStringLiteral("Output: TX A"));
+        QVERIFY(lines.contains(QStringLiteral("input port-a")));
+        QCOMPARE(lines.size(), 6 + int(settings::SettingCount) + 1); // last: after the final \n
+
+        QCOMPARE(rig.run({"status", "--json"}), 0);
+        const QJsonObject doc = rig.json();
+        QCOMPARE(doc["firmware"].toString(), QStringLiteral("2.0.1.7"));
+        QCOMPARE(doc["header"].toArray().first().toString(), lines.value(1));
+        QCOMPARE(doc["video"].toObject()["hdmi"].toBool(), true);
+        QCOMPARE(doc["outputs"].toObject()["txA"].toBool(), true);
+        QCOMPARE(doc["settings"].toObject()["edid-table"].toInt(-1), 1);
+        QCOMPARE(doc["settings"].toObject()["hdcp"].toString(), QStringLiteral("2.2"));
+    }
+
+    void settingsCatalog()
+    {
+        Rig rig;
+        QCOMPARE(rig.run({"settings"}), 0);
+        const QStringList lines = rig.stdoutText().trimmed().split(u'\n');
+        QCOMPARE(lines.size(), int(settings::SettingCount));
+        QVERIFY(lines.first().startsWith("input "));
+        QVERIFY(lines.first().endsWith("port-a"));
+
+        QCOMPARE(rig.run({"--json", "settings"}), 0);
+        const QJsonArray rows = rig.json()["settings"].toArray();
+        QCOMPARE(rows.size(), int(settings::SettingCount));
+        const QJsonObject table = rows.at(6).toObject();
+        QCOMPARE(table["name"].toString(), QStringLiteral("edid-table"));
+        QCOMPARE(table["maximum"].toInt(), 25);
+        QCOMPARE(table["value"].toInt(), 1);
+        QCOMPARE(rows.at(0).toObject()["values"].toArray().size(), 4);
+    }
+
+    // Every writable row: set by name, exactly its register write, read back by name.
+    void setThenGetEveryRow_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const settings::Setting &s : settings::catalog())
+            if (s.kind != settings::Kind::ReadOnly)
+                QTest::newRow(s.name) << QString::fromLatin1(s.name);
+    }
+    void setThenGetEveryRow()
+    {
+        QFETCH(QString, name);
+        const settings::Setting &s = *settings::findSetting(name);
+        Rig rig;
+        // A value the device does not hold yet.
+        const int current = rig.model.setting(s.byte);
+        int value = s.kind == settings::Kind::Range ? s.maximum : s.values[0].value;
+        for (const settings::ValueName &v : s.values)
+            if (v.name != nullptr && v.value != current)
+                value = v.value;
+        const char *valueName = settings::valueName(s, value);
+        const QString typed = valueName ? QString::fromLatin1(valueName) : QString::number(value);
+        QCOMPARE(rig.run({"set", name, typed}), 0);
+        QCOMPARE(rig.registerWrites().last(), registerWrite(s.reg, value));
+        QCOMPARE(rig.run({"get", name}), 0);
+        QCOMPARE(rig.stdoutText(), name + ' ' + typed + '\n');
+    }
+
+    void setSendsInOrderAndNothingElse()
+    {
+        Rig rig;
+        QCOMPARE(rig.run({"set", "input", "port-b", "auto-switch", "off"}), 0);
+        QCOMPARE(rig.model.requests(),
+                 (QList<QByteArray>{registerWrite(0, 2), registerWrite(1, 0)}));
+    }
+
+    void edidModeWaitsWhileBusy()
+    {
+        Rig rig;
+        rig.model.setRebuildBusyMs(700);
+        QCOMPARE(rig.run({"edid", "mode", "custom", "--table", "5"}), 0);
+        QCOMPARE(rig.registerWrites(),
+                 (QList<QByteArray>{registerWrite(14, 5), registerWrite(5, 3)}));
+        QVERIFY(!rig.model.busy());
+        QVERIFY(rig.model.countRequests(cmd::SettingsRead) > 10); // it waited through the rebuild
+    }
+
+    void followSteps_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code"); // the infoframe write that must come first, or 0
+        QTest::addColumn<int>("reg");  // the register written last
+        QTest::addColumn<int>("value");
+        QTest::newRow("force-hdr on")
+            << QStringList{"set", "force-hdr", "on"} << int(cmd::HdrInfoframeWrite) << 17 << 1;
+        QTest::newRow("force-hdr off") << QStringList{"set", "force-hdr", "off"} << 0 << 17 << 0;
+        QTest::newRow("replace-avi on")
+            << QStringList{"set", "replace-avi", "on"} << int(cmd::AviInfoframeWrite) << 33 << 1;
+        QTest::newRow("avi keeps the device's choice")
+            << QStringList{"avi", "send", "82:02:0d:00"} << int(cmd::AviInfoframeWrite) << 33 << 1;
+        QTest::newRow("avi --replace off")
+            << QStringList{"avi", "send", "82:02:0d:00", "--replace", "off"}
+            << int(cmd::AviInfoframeWrite) << 33 << 0;
+    }
+    void followSteps()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(int, reg);
+        QFETCH(int, value);
+        Rig rig;
+        rig.model.setSetting(33, 1); // replace-avi on in the device
+        QCOMPARE(rig.run(args), 0);
+        QCOMPARE(rig.registerWrites().last(), registerWrite(reg, value));
+        QCOMPARE(rig.model.countRequests(std::uint8_t(code), cmd::DirWrite), code != 0 ? 1 : 0);
+    }
+
+    void cecAndReset_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("firstRequest");
+        QTest::newRow("cec send") << QStringList{"cec", "send", "40:04"}
+                                  << QByteArray::fromHex("1003b2400104");
+        QTest::newRow("cec store lp") << QStringList{"cec", "store", "lp", "40:04"}
+                                      << QByteArray("\x10\x0a\xe4"
+                                                    "CEC 40:04\r");
+        QTest::newRow("reset all") << QStringList{"reset", "all", "--yes"} << registerWrite(25, 3);
+    }
+    void cecAndReset()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, firstRequest);
+        Rig rig;
+        QCOMPARE(rig.run(args), 0);
+        QCOMPARE(rig.model.requests().value(0), firstRequest);
+    }
+
+    // Written from a file (raw or hex text, checksums as the options say), read back byte for byte.
+    void edidWriteThenRead_data()
+    {
+        QTest::addColumn<bool>("hexFile");
+        QTest::addColumn<bool>("corrupt");
+        QTest::addColumn<QString>("option");
+        QTest::newRow("raw") << false << false << "--verify";
+        QTest::newRow("hex text") << true << false << "--verify";
+        QTest::newRow("raw, checksum fixed") << false << true << "--fix-checksums";
+        QTest::newRow("hex, written as it is") << true << true << "--force";
+    }
+    void edidWriteThenRead()
+    {
+        QFETCH(bool, hexFile);
+        QFETCH(bool, corrupt);
+        QFETCH(QString, option);
+        Rig rig;
+        edid::Table table = tableOf(rig.model.displayEdid(DeviceModel::Output::A));
+        QVERIFY(edid::isConsistent(table));
+        if (corrupt)
+            table[40] ^= 0x5A;
+        const QString file =
+            writeFile(QStringLiteral("in%1%2").arg(hexFile).arg(corrupt),
+                      hexFile ? edid::edidTableText(table).toLatin1() : bytesOf(table));
+        const edid::Table expected =
+            option == "--fix-checksums" ? edid::withChecksums(table) : table;
+
+        QCOMPARE(rig.run({"edid", "write", file, "--select-custom", option}), 0);
+        QCOMPARE(rig.stderrText(), QString());
+        QCOMPARE(rig.model.uploadedEdid(), bytesOf(expected));
+
+        const QString saved = tmp_.filePath("out.bin");
+        QCOMPARE(rig.run({"edid", "read", "-o", saved}), 0);
+        QFile back(saved);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), bytesOf(expected));
+        QCOMPARE(rig.run({"edid", "read"}), 0); // a pipe takes the raw bytes
+        QCOMPARE(rig.out.data(), bytesOf(expected));
+        QCOMPARE(rig.run({"edid", "read", "--hex", "--json"}), 0);
+        QCOMPARE(rig.json()["edid"].toString(), edid::edidTableText(expected));
+    }
+
+    void edidWriteNeedsCustomMode()
+    {
+        Rig rig;
+        const QString file = writeFile("ok.bin", rig.model.displayEdid(DeviceModel::Output::A));
+        QCOMPARE(rig.run({"edid", "write", file}), 1);
+        QVERIFY(rig.stderrText().contains("--select-custom"));
+        QCOMPARE(rig.model.countRequests(cmd::EdidData, cmd::DirWrite), 0);
+    }
+
+    // Refused before the device is opened: exit 2, one line naming the cause, no traffic.
+    void refusedWithoutTraffic_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("outTerminal");
+        QTest::addColumn<QString>("says");
+        FakeClock clock;
+        edid::Table bad = tableOf(DeviceModel(clock).displayEdid(DeviceModel::Output::A));
+        bad[127] ^= 1;
+        const QString wrongSum = writeFile("wrongsum.bin", bytesOf(bad));
+        const QString badText = writeFile("bad.txt", "00 FF FF\nxyz");
+        const auto row = [](const char *name, QStringList args, const char *says,
+                            bool terminal = false) {
+            QTest::newRow(name) << args << terminal << QString::fromLatin1(says);
+        };
+        row("no command", {}, "no command");
+        row("unknown command", {"frob"}, "unknown command 'frob'");
+        row("unknown option", {"get", "--frob"}, "frob");
+        row("option of another command", {"set", "input", "port-b", "--table", "3"}, "--table");
+        row("unknown setting", {"set", "inptu", "port-b"}, "unknown setting 'inptu'");
+        row("unknown setting in get", {"get", "input", "nope"}, "unknown setting 'nope'");
+        row("unknown value", {"set", "input", "port-c"}, "port-a|port-b|matrix-thru|matrix-swap");
+        row("out of range", {"set", "edid-table", "26"}, "out of range");
+        row("read-only", {"set", "hdcp-available", "yes"}, "read-only");
+        row("second pair bad", {"set", "input", "port-b", "hdcp", "3.0"}, "'3.0'");
+        row("odd arguments", {"set", "input"}, "usage");
+        row("bad hex digit", {"cec", "send", "4g:04"}, "not colon hex");
+        row("bad hex layout", {"hdr", "send", "870:1a"}, "not colon hex");
+        row("one byte", {"cec", "send", "40"}, "Error: min 2, max 31 data bytes");
+        row("avi too long", {"avi", "send", "00:01:02:03:04:05:06:07:08:09:0a:0b:0c:0d"},
+            "Error: min 2, max 13 data bytes");
+        row("bad replace", {"avi", "send", "82:02", "--replace", "yes"}, "--replace");
+        row("bad button", {"cec", "store", "xp", "40:04"}, "CEC button");
+        row("bad mode", {"edid", "mode", "auto"}, "not an EDID mode");
+        row("bad table", {"edid", "mode", "fixed", "--table", "0"}, "out of range");
+        row("bad source", {"edid", "read", "--from", "tv-c", "--hex"}, "tv-c");
+        row("binary to a terminal", {"edid", "read"}, "terminal", true);
+        row("missing file", {"edid", "write", tmp_.filePath("none.bin")}, "cannot read");
+        row("wrong checksum", {"edid", "write", wrongSum}, "block 0 has");
+        row("bad hex file", {"edid", "write", badText}, "Hex Format Error");
+        row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
+            "exclude");
+        row("reset unconfirmed", {"reset", "all"}, "--yes");
+        row("json where none is", {"--json", "set", "input", "port-b"}, "--json");
+    }
+    void refusedWithoutTraffic()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, outTerminal);
+        QFETCH(QString, says);
+        Rig rig;
+        QCOMPARE(rig.run(args, outTerminal), 2);
+        QCOMPARE(rig.model.requestCount(), 0);
+        QVERIFY(!rig.usb.isOpen());
+        QCOMPARE(rig.usb.writes(), 0);
+        const QString err = rig.stderrText();
+        QVERIFY2(err.startsWith("korvalis-cli: ") && err.count(u'\n') == 1, qPrintable(err));
+        QVERIFY2(err.contains(says), qPrintable(err));
+        QCOMPARE(rig.out.data(), QByteArray());
+    }
+
+    void deviceFailures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("fault"); // -1: busy for ever
+        QTest::addColumn<QString>("says");
+        const int silent = int(DeviceModel::FaultKind::NoReply);
+        const int wrongEcho = int(DeviceModel::FaultKind::WrongEcho);
+        QTest::newRow("status, silent")
+            << QStringList{"status"} << silent << "did not answer the firmware read within 4000 ms";
+        QTest::newRow("get, silent") << QStringList{"get"} << silent << "settings read";
+        QTest::newRow("set, silent") << QStringList{"set", "input", "port-b"} << silent
+                                     << "did not answer the write of input";
+        QTest::newRow("set, refused")
+            << QStringList{"set", "input", "port-b"} << wrongEcho << "refused the write of input";
+        QTest::newRow("edid read, silent")
+            << QStringList{"edid", "read", "--hex"} << silent << "EDID fetch";
+        QTest::newRow("cec, silent")
+            << QStringList{"cec", "send", "40:04"} << silent << "Error Populating CEC values.";
+        QTest::newRow("reset, refused")
+            << QStringList{"reset", "edid", "--yes"} << wrongEcho << "refused the factory reset";
+        QTest::newRow("edid mode, busy")
+            << QStringList{"edid", "mode", "fixed"} << -1 << "stayed busy";
+    }
+    void deviceFailures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, fault);
+        QFETCH(QString, says);
+        Rig rig;
+        if (fault < 0)
+            rig.model.setBusy(true);
+        else
+            rig.model.addFault({DeviceModel::FaultKind(fault), -1, -1, 0});
+        QCOMPARE(rig.run(args), 1);
+        QVERIFY2(rig.stderrText().contains(says), qPrintable(rig.stderrText()));
+        QCOMPARE(rig.stderrText().count(u'\n'), 1);
+    }
+
+    void noUsableDevice_data()
+    {
+        QTest::addColumn<QList<FakeDevice>>("devices");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("none") << QList<FakeDevice>{} << QStringList{"status"}
+                              << "no KORVALIS device with id 2023"
+                              << "";
+        QTest::newRow("other id") << QList<FakeDevice>{{"2023"}}
+                                  << QStringList{"--device", "77", "get"}
+                                  << "no KORVALIS device with id 77"
+                                  << "2023  model  ok\n";
+        QTest::newRow("no permission")
+            << QList<FakeDevice>{{"2023", false, usbstatus::AccessDenied}}
+            << QStringList{"set", "input", "port-a"} << "udev rule"
+            << "2023  model  no permission\n";
+        QTest::newRow("in use") << QList<FakeDevice>{{"2023", false, usbstatus::Busy}}
+                                << QStringList{"status"} << "another program"
+                                << "2023  model  in use\n";
+    }
+    void noUsableDevice()
+    {
+        QFETCH(QList<FakeDevice>, devices);
+        QFETCH(QStringList, args);
+        QFETCH(QString, says);
+        QFETCH(QString, listed);
+        FakeClock clock;
+        FakeUsbApi usb(clock);
+        usb.devices = devices;
+        RecordingAlerts alerts;
+        Streams io;
+        QCOMPARE(io.run(usb, clock, alerts, args), 3);
+        QVERIFY2(io.stderrText().contains(says), qPrintable(io.stderrText()));
+        QCOMPARE(usb.writes.size(), 0);
+        QCOMPARE(io.run(usb, clock, alerts, {"list"}), 0);
+        QCOMPARE(io.stdoutText(), listed);
+    }
+
+    void progressOnlyOnATerminal_data()
+    {
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("terminal") << true << false << true;
+        QTest::newRow("terminal, --quiet") << true << true << false;
+        QTest::newRow("no terminal") << false << false << false;
+    }
+    void progressOnlyOnATerminal()
+    {
+        QFETCH(bool, terminal);
+        QFETCH(bool, quiet);
+        QFETCH(bool, shown);
+        Rig rig;
+        QStringList args{"edid", "read", "--hex"};
+        if (quiet)
+            args << "--quiet";
+        QCOMPARE(rig.run(args, false, terminal), 0);
+        QCOMPARE(rig.stderrText().contains("reading EDID 240/255"), shown);
+        QCOMPARE(rig.stdoutText().count(u'\n'), 16); // the table alone on standard output
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "CliTest.moc"
