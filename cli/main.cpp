@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
         if (index == 0 && real.getNumDevices(&realCount) != 0)
             realCount = 0;
         if (index < realCount)
-            return QStringLiteral("usb");
+            return real.location(index);
         return simulated.directory() + QLatin1Char('/') + id + QStringLiteral(".sock");
     };
 

@@ -179,6 +179,11 @@ int LibUsbApi::getNumDevices(std::uint32_t *count)
     return usbstatus::Ok;
 }
 
+QString LibUsbApi::location(std::uint32_t index) const
+{
+    return index < std::uint32_t(entries_.size()) ? entries_[int(index)].sysfsPath : QString();
+}
+
 int LibUsbApi::getProductString(std::uint32_t index, char *buffer, std::uint32_t option)
 {
     if (index >= std::uint32_t(entries_.size()))

@@ -51,6 +51,9 @@ public:
     int checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
                      std::uint32_t *queueStatus) override;
 
+    // Where device `index` of the last count sits (its sysfs path); empty when out of range.
+    QString location(std::uint32_t index) const;
+
     static constexpr int MaxQueue = 4096;
     static constexpr int QueueWaitMs = 10;
 

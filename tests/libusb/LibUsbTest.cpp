@@ -162,6 +162,9 @@ private slots:
             QCOMPARE(alerts_.shown, QStringList{"KORVALIS USB not connected!"});
             return;
         }
+        // The listing names where the device sits, for korvalis-cli list.
+        QVERIFY(usb_->location(index).startsWith(QLatin1String("/sys/bus/usb/devices/")));
+        QVERIFY(usb_->location(n).isEmpty());
         QVERIFY(link_->openDevice(index));
         cmd::ReplyBuffer reply{};
         QCOMPARE(link_->transact(reply, cmd::settingsRead(cmd::SettingsReplyLength)), 1);

@@ -1,0 +1,187 @@
+// Colon hex entry texts: prepared and parsed by the real code with each caller's limits (CEC
+// send, CEC store, HDR, AVI) and both modes, then handed to the caller's real operation on a
+// device link whose device answers from the input.
+//
+// Input: one selector byte: bits 0-1 the caller (CEC send, CEC store, HDR, AVI), bit 2 the text
+// is Latin-1 (else UTF-8), bit 3 the text is built from well-formed pairs, bit 4 the LP button
+// (CEC store), bit 5 replace AVI; then a scan length byte for the direct parse; then a length
+// byte n and either n text bytes, or (well-formed) n % 40 byte values and a byte whose bit k
+// writes pair k % 8 in lower case. What follows is the device's behaviour, as FuzzUsbApi.h
+// describes.
+#include "FuzzCheck.h"
+#include "FuzzClock.h"
+#include "FuzzReader.h"
+#include "FuzzUsbApi.h"
+#include "NoAlerts.h"
+#include "cec_infoframes/CecCommands.h"
+#include "cec_infoframes/ColonHex.h"
+#include "cec_infoframes/EntryRequest.h"
+#include "cec_infoframes/EntryText.h"
+#include "cec_infoframes/InfoframeCommands.h"
+#include "device/DeviceLink.h"
+
+#include <QByteArray>
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace
+{
+
+using colonhex::Mode;
+
+struct Caller {
+    const colonhex::EntryLimits &limits;
+    Mode mode;
+    std::uint8_t code;
+    bool parses; // CEC store sends the text itself, unparsed
+};
+const Caller Callers[] = {
+    {colonhex::CecSendLimits, Mode::LengthByte, cmd::CecSend, true},
+    {colonhex::CecStoreLimits, Mode::Plain, cmd::CecStore1, false},
+    {colonhex::HdrLimits, Mode::Plain, cmd::HdrInfoframeWrite, true},
+    {colonhex::AviLimits, Mode::Plain, cmd::AviInfoframeWrite, true},
+};
+
+// The parser refuses a text with a colon at 0 or 1, or none at all, within what it scans.
+bool hasPairs(const QByteArray &text, std::size_t scanLength)
+{
+    const QByteArray scanned = text.left(qsizetype(scanLength));
+    const qsizetype colon = scanned.indexOf(':');
+    return colon >= 2;
+}
+
+// Never more than the buffer, nothing written behind the count; a refused text gives nothing.
+std::uint8_t checkParse(const QByteArray &text, std::uint8_t scanLength, Mode mode,
+                        colonhex::Output &out)
+{
+    out.fill(0x5A);
+    const std::uint8_t count = colonhex::parseColonHex(text, out, scanLength, mode);
+    FUZZ_CHECK(count <= colonhex::OutputSize);
+    for (std::size_t i = count; i < out.size(); ++i)
+        FUZZ_CHECK(out[i] == 0);
+    if (!hasPairs(text, scanLength)) {
+        FUZZ_CHECK(count == 0);
+    } else {
+        FUZZ_CHECK(count >= (mode == Mode::LengthByte ? 3 : 2));
+        if (mode == Mode::LengthByte)
+            FUZZ_CHECK(out[1] == count - 2);
+    }
+    return count;
+}
+
+cecif::Outcome runOperation(int caller, DeviceLink &link, const QString &text, bool lp,
+                            bool replaceAvi)
+{
+    std::array<std::uint8_t, cmd::SettingsBytes> settings{};
+    switch (caller) {
+    case 0:
+        return cecif::sendCec(link, text);
+    case 1:
+        return cecif::storeCec(link, text, lp ? cecif::CecButton::Lp : cecif::CecButton::Sp);
+    case 2:
+        return cecif::sendHdrInfoframe(link, text);
+    default:
+        return cecif::sendAviInfoframe(link, text, replaceAvi, settings);
+    }
+}
+
+std::vector<std::uint8_t> requestBytes(const cmd::Request &r)
+{
+    return {r.bytes.begin(), r.bytes.begin() + r.length};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzReader in(data, size);
+    const std::uint8_t selector = in.byte();
+    const int callerIndex = selector & 0x03;
+    const Caller &caller = Callers[callerIndex];
+    const std::uint8_t scanLength = in.byte();
+    const std::uint8_t n = in.byte();
+
+    QString text;
+    std::vector<std::uint8_t> values;
+    if (selector & 0x08) {
+        values = in.bytes(n % 40);
+        const std::uint8_t lower = in.byte();
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            QString pair = QStringLiteral("%1").arg(values[k], 2, 16, QLatin1Char('0'));
+            if (!(lower >> (k % 8) & 1))
+                pair = pair.toUpper();
+            text += (k > 0 ? QStringLiteral(":") : QString()) + pair;
+        }
+    } else {
+        const std::vector<std::uint8_t> raw = in.bytes(n);
+        const char *chars = reinterpret_cast<const char *>(raw.data());
+        text = (selector & 0x04) ? QString::fromLatin1(chars, qsizetype(raw.size()))
+                                 : QString::fromUtf8(chars, qsizetype(raw.size()));
+    }
+
+    const QByteArray prepared = colonhex::prepareEntryText(text);
+    FUZZ_CHECK(!prepared.isEmpty() && prepared.endsWith(colonhex::CarriageReturn));
+    FUZZ_CHECK(prepared.size() <= text.toUpper().size() + 1);
+
+    colonhex::Output out;
+    for (const Mode mode : {Mode::Plain, Mode::LengthByte}) {
+        checkParse(prepared, scanLength, mode, out);
+        const std::size_t whole = std::min<std::size_t>(std::size_t(prepared.size()), 255);
+        const std::uint8_t count = checkParse(prepared, std::uint8_t(whole), mode, out);
+        // k well-formed pairs: k bytes, or k + 1 with the length byte, in the order typed.
+        if (values.size() >= 2) {
+            const std::size_t k = values.size();
+            FUZZ_CHECK(count == (mode == Mode::LengthByte ? k + 1 : k));
+            FUZZ_CHECK(out[0] == values[0]);
+            const std::size_t skip = mode == Mode::LengthByte ? 1 : 0;
+            for (std::size_t i = 1; i < k; ++i)
+                FUZZ_CHECK(out[i + skip] == values[i]);
+        }
+    }
+
+    // The caller refuses a text outside its limits and, when it parses, one without pairs.
+    const bool refused = !caller.limits.accepts(prepared.size()) ||
+                         (caller.parses && !hasPairs(prepared, std::size_t(prepared.size())));
+    if (!values.empty())
+        FUZZ_CHECK(refused ==
+                   (values.size() < 2 || !caller.limits.accepts(qsizetype(3 * values.size()))));
+    std::optional<cmd::Request> request;
+    if (caller.parses) {
+        request = cecif::entryRequest(text, caller.limits, caller.mode, caller.code);
+        FUZZ_CHECK(request.has_value() == !refused);
+        if (request) {
+            const std::uint8_t count =
+                colonhex::parseColonHex(prepared, out, std::uint8_t(prepared.size()), caller.mode);
+            FUZZ_CHECK(requestBytes(*request) ==
+                       requestBytes(cmd::payloadWrite(caller.code, out.data(), count)));
+        }
+    } else if (!refused) {
+        const std::uint8_t code = (selector & 0x10) ? cmd::CecStore2 : cmd::CecStore1;
+        request = cmd::cecStore(code, reinterpret_cast<const std::uint8_t *>(prepared.constData()),
+                                std::size_t(prepared.size()));
+    }
+
+    // The real operation on an open device: nothing at all goes out for a refused text.
+    FuzzClock clock;
+    FuzzUsbApi usb(in, clock);
+    NoAlerts alerts;
+    DeviceLink link(usb, clock, alerts);
+    std::uint32_t index = 0;
+    FUZZ_CHECK(link.findDevice("2023", index) == 1 && link.openDevice(index) == 1);
+    const cecif::Outcome outcome =
+        runOperation(callerIndex, link, text, selector & 0x10, selector & 0x20);
+    FUZZ_CHECK(!usb.violation);
+    if (refused) {
+        FUZZ_CHECK(usb.writes == 0 && !usb.last.written);
+        FUZZ_CHECK(!outcome.result);
+        FUZZ_CHECK(outcome.status == cecif::refused(caller.limits).status);
+        return 0;
+    }
+    FUZZ_CHECK(usb.writes >= 1 && request);
+    const FuzzUsbApi::Exchange &first = usb.earlier.empty() ? usb.last : usb.earlier.front();
+    FUZZ_CHECK(first.request == requestBytes(*request));
+    return 0;
+}
