@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -20,28 +21,37 @@ DeviceLink::DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts)
 {
 }
 
-std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
+std::vector<std::uint32_t> DeviceLink::devicesWithId(const QByteArray &id)
 {
-    handle_ = UsbApi::NoHandle;
-    openFailure_ = OpenFailure::NotConnected;
+    std::vector<std::uint32_t> found;
     std::uint32_t count = 0;
-    if (usb_.getNumDevices(&count) != 0) {
-        alerts_.warning(text("KORVALIS USB not connected!"));
-        return 0;
-    }
+    if (usb_.getNumDevices(&count) != 0)
+        return found;
     for (std::uint32_t i = 0; i < count; ++i) {
         char buffer[UsbApi::StringBufferSize] = {};
         if (usb_.getProductString(i, buffer, 0) != 0)
             continue;
         buffer[sizeof buffer - 1] = '\0'; // never trust the terminator
-        if (QByteArray(buffer) == id) {
-            index = i;
-            openFailure_ = OpenFailure::None;
-            return 1;
-        }
+        if (QByteArray(buffer) == id)
+            found.push_back(i);
     }
-    alerts_.warning(text("KORVALIS USB not connected!"));
-    return 0;
+    return found;
+}
+
+std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
+{
+    handle_ = UsbApi::NoHandle;
+    lost_ = false;
+    const std::vector<std::uint32_t> found = devicesWithId(id);
+    if (found.empty()) {
+        openFailure_ = OpenFailure::NotConnected;
+        alerts_.warning(text("KORVALIS USB not connected!"));
+        return 0;
+    }
+    index = found.front();
+    foundId_ = id;
+    openFailure_ = OpenFailure::None;
+    return 1;
 }
 
 std::uint8_t DeviceLink::openDevice(std::uint32_t index)
@@ -53,6 +63,7 @@ std::uint8_t DeviceLink::openDevice(std::uint32_t index)
         handle_ = UsbApi::NoHandle;
         return 0;
     }
+    lost_ = false;
     return 1;
 }
 
@@ -61,6 +72,29 @@ void DeviceLink::closeDevice()
     if (handle_ != UsbApi::NoHandle && usb_.close(handle_) != 0)
         alerts_.warning(text("Unable to close device handle!"));
     handle_ = UsbApi::NoHandle;
+    lost_ = false;
+}
+
+void DeviceLink::dropLostDevice()
+{
+    usb_.close(handle_); // the device is gone: its close status says nothing new
+    handle_ = UsbApi::NoHandle;
+    lost_ = true;
+}
+
+void DeviceLink::reopenLostDevice()
+{
+    // Quiet: this runs before every exchange while the device is away, the poll's included.
+    // The departed device may still be listed for a while: every match is tried.
+    for (std::uint32_t index : devicesWithId(foundId_)) {
+        UsbApi::Handle handle = UsbApi::NoHandle;
+        if (usb_.open(index, &handle) == 0) {
+            handle_ = handle;
+            deviceIndex_ = index;
+            lost_ = false;
+            return;
+        }
+    }
 }
 
 std::uint8_t DeviceLink::usbWrite(const std::uint8_t *data, std::uint32_t count,
@@ -104,11 +138,17 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
     const std::uint32_t start = clock_.tickCount();
     busy_ = 1;
     last_ = ExchangeInfo{};
+    if (lost_)
+        reopenLostDevice();
 
     if (handle_ != UsbApi::NoHandle) {
         last_.deviceOpen = true;
         usb_.flushBuffers(handle_, 1, 1);
         result = usbWrite(request, length, written, ReplyTimeoutMs);
+        // A handle whose writes fail belongs to a device that went away; without this, a
+        // replugged device would stay unreachable until the program is restarted.
+        if (result == 0)
+            dropLostDevice();
         if (result == 1) {
             while (waiting < 1) {
                 if (std::uint32_t(clock_.tickCount() - start) >= ReplyTimeoutMs)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <vector>
 
 class Alerts;
 class Clock;
@@ -59,6 +60,9 @@ public:
     std::uint32_t deviceIndex() const { return deviceIndex_; }
     std::uint32_t &deviceIndexRef() { return deviceIndex_; }
     bool isOpen() const { return handle_ != UsbApi::NoHandle; }
+    // The open device stopped taking requests (unplugged): its handle was closed, and each
+    // exchange first tries, without alerts, to find and open it again.
+    bool deviceLost() const { return lost_; }
     std::uint8_t busy() const { return busy_; }
     const ExchangeInfo &lastExchange() const { return last_; }
     // Why the last findDevice/openDevice left no device open (None after a successful open).
@@ -66,6 +70,10 @@ public:
     Clock &clock() { return clock_; }
 
 private:
+    std::vector<std::uint32_t> devicesWithId(const QByteArray &id);
+    void dropLostDevice();
+    void reopenLostDevice();
+
     UsbApi &usb_;
     Clock &clock_;
     Alerts &alerts_;
@@ -76,4 +84,6 @@ private:
     bool tickActive_ = false;
     bool tickSilent_ = false;
     OpenFailure openFailure_ = OpenFailure::None;
+    QByteArray foundId_; // what the last successful findDevice looked for
+    bool lost_ = false;
 };

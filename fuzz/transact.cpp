@@ -58,8 +58,13 @@ struct Before {
 Before prepare(Rig &rig)
 {
     rig.usb.clearLast();
-    return {rig.link.isOpen(),   rig.tick && rig.tickTimedOut, rig.clock.now,
-            rig.usb.readTimeout, rig.usb.writeTimeout,         int(rig.reports.size())};
+    // A lost device is opened again by the exchange: this library always lists it.
+    return {rig.link.isOpen() || rig.link.deviceLost(),
+            rig.tick && rig.tickTimedOut,
+            rig.clock.now,
+            rig.usb.readTimeout,
+            rig.usb.writeTimeout,
+            int(rig.reports.size())};
 }
 
 // What every exchange must satisfy, whatever the device did. `before` is the reply buffer as
@@ -85,6 +90,7 @@ void checkExchange(Rig &rig, const Before &b, const cmd::ReplyBuffer *before,
     FUZZ_CHECK(seen.written && !info.skipped);
     if (seen.writeFailed) {
         FUZZ_CHECK(result.value_or(0) == 0 && untouched && !seen.readCalled);
+        FUZZ_CHECK(!rig.link.isOpen() && rig.link.deviceLost());
         return;
     }
     // The wait ends at the deadline counted from the start, neither before nor long after it.

@@ -248,6 +248,34 @@ private slots:
         QCOMPARE(rig->link.busy(), std::uint8_t(0));
     }
 
+    // Unplugged: the write fails and the handle is dropped; replugged (perhaps at another
+    // index, beside another device): the next exchange opens it again, all without alerts.
+    void lostDeviceIsReopenedByTheNextExchange()
+    {
+        openDevice();
+        rig->usb.failWrites = true;
+        rig->usb.devices.clear();
+        cmd::ReplyBuffer reply{};
+        QCOMPARE(send(reply), std::uint8_t(0));
+        QVERIFY(!rig->link.isOpen());
+        QVERIFY(rig->link.deviceLost());
+        QCOMPARE(rig->usb.closes, 1);
+
+        const int writes = int(rig->usb.writes.size());
+        send(reply); // still away: nothing to send to
+        QCOMPARE(int(rig->usb.writes.size()), writes);
+        QVERIFY(!rig->link.lastExchange().deviceOpen);
+
+        rig->usb.failWrites = false;
+        rig->usb.devices = {{"other"}, {"2023"}};
+        rig->usb.script = {ScriptedReply::of(QByteArray::fromHex("e0112233"))};
+        QCOMPARE(send(reply), std::uint8_t(1));
+        QCOMPARE(bytes(reply, 4), QByteArray::fromHex("e0112233"));
+        QCOMPARE(rig->link.deviceIndex(), 1u);
+        QVERIFY(rig->link.isOpen() && !rig->link.deviceLost());
+        QVERIFY(rig->alerts.shown.isEmpty());
+    }
+
     void timeoutsRestoredAroundEveryReadAndWrite_data()
     {
         QTest::addColumn<bool>("failWrite");

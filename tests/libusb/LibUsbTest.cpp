@@ -257,11 +257,14 @@ private slots:
         umockdev_testbed_uevent(testbed_, "/sys/devices/korvalis-test/usb200/200-2", "remove");
         QCOMPARE(link_->transact(reply, read), 0);
         QVERIFY(!link_->lastExchange().replied);
-        // The handle stays open; every later exchange fails at the write, with the status kept.
-        std::uint32_t written = 0;
-        QCOMPARE(usb_->write(link_->deviceHandle(), read.bytes.data(), read.length, &written),
-                 int(usbstatus::Gone));
-        QCOMPARE(link_->transact(reply, read), 0);
+        // The dead handle is dropped; the device plugged in again is opened by the next
+        // exchange, at its new address, past the stale entry of the old one.
+        QVERIFY(!link_->isOpen() && link_->deviceLost());
+        add(spec(3, "2023"));
+        QCOMPARE(link_->transact(reply, read), 1);
+        QVERIFY(link_->lastExchange().replied);
+        QCOMPARE(requestsSeen(1), 1);
+        QVERIFY(alerts_.shown.isEmpty());
     }
 
     void inUseByAnotherProgram()
