@@ -28,6 +28,7 @@ DecodedFile decodeEdidFile(const QByteArray &contents)
     }
 
     QByteArray text;
+    text.reserve(FileReadSize);
     int column = 0;
     for (int p = 0; p < FileReadSize;) {
         ++column;

@@ -13,10 +13,7 @@ std::uint8_t nibble(std::uint8_t c)
     return c <= '9' ? std::uint8_t(c - '0') : std::uint8_t(c - 0x37);
 }
 
-QString hexPair(std::uint8_t byte)
-{
-    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-}
+constexpr char HexDigits[] = "0123456789ABCDEF";
 
 constexpr Colour Black{0, 0, 0, 255};
 constexpr Colour Blue{0, 0, 255, 255};
@@ -54,11 +51,14 @@ ParsedText parseEdidText(const QString &text)
 
 QString edidTableText(const Table &table)
 {
-    QString text;
-    text.reserve(TableSize * 3);
+    // Written in place: the editor and the poll render whole tables often.
+    QString text(TableSize * 3, Qt::Uninitialized);
+    QChar *out = text.data();
     for (int i = 0; i < TableSize; ++i) {
-        text += hexPair(table[std::size_t(i)]);
-        text += (i % BytesPerLine == BytesPerLine - 1) ? QLatin1Char('\n') : QLatin1Char(' ');
+        const std::uint8_t byte = table[std::size_t(i)];
+        *out++ = QLatin1Char(HexDigits[byte >> 4]);
+        *out++ = QLatin1Char(HexDigits[byte & 0x0F]);
+        *out++ = (i % BytesPerLine == BytesPerLine - 1) ? QLatin1Char('\n') : QLatin1Char(' ');
     }
     return text;
 }

@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace edidgen
 {
@@ -173,7 +176,37 @@ const Timing *timingOf(int vic)
     return nullptr;
 }
 
+bool Profile::operator==(const Profile &o) const
+{
+    const auto fields = [](const Profile &p) {
+        return std::tie(p.monitorName, p.productCode, p.preferredVic, p.vics, p.vics420Only,
+                        p.vics420Also, p.maxTmdsMhz, p.ycbcr444, p.ycbcr422, p.bitDepth,
+                        p.bitDepth420, p.hdr, p.bt2020, p.audio, p.threeD);
+    };
+    return fields(*this) == fields(o);
+}
+
+namespace
+{
+QByteArray build(const Profile &p);
+}
+
 QByteArray generate(const Profile &p)
+{
+    // The model rebuilds its table on most setting writes, from a handful of profiles.
+    static std::vector<std::pair<Profile, QByteArray>> recent;
+    for (const auto &r : recent)
+        if (r.first == p)
+            return r.second;
+    if (recent.size() >= 8)
+        recent.erase(recent.begin());
+    recent.emplace_back(p, build(p));
+    return recent.back().second;
+}
+
+namespace
+{
+QByteArray build(const Profile &p)
 {
     QByteArray e(256, '\0');
     // --- Base block (EDID 1.4) ---
@@ -313,6 +346,7 @@ QByteArray generate(const Profile &p)
     putChecksum(e, 128);
     return e;
 }
+} // namespace
 
 Profile builtinProfile(int table)
 {

@@ -30,6 +30,7 @@ struct Profile {
 
     // Video capability used to merge two displays: higher is more capable.
     int videoRank() const;
+    bool operator==(const Profile &other) const;
 };
 
 // One CTA-861 timing known to the generator.
