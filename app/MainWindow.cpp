@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/Prompts.h"
-#include "cec_infoframes/ColonHex.h"
 #include "device/DeviceLink.h"
 #include "edid/EdidTableNames.h"
 #include "session/DeviceSession.h"

@@ -273,7 +273,7 @@ const std::vector<Id> &applyOrder()
 
 PollOutcome decidePoll(bool settingsRead, const cmd::ReplyBuffer &block, bool infoBlockRead)
 {
-    if ((block[1] & 0x01) != 0)
+    if (cmd::deviceBusy(block))
         return PollOutcome::DeviceBusy;
     return settingsRead && infoBlockRead ? PollOutcome::Apply : PollOutcome::ReadFailed;
 }
