@@ -1,4 +1,5 @@
 #include "device/DeviceLink.h"
+#include "Bytes.h"
 #include "FakeLink.h"
 
 #include <QtTest>
@@ -8,10 +9,6 @@ namespace
 const QString NotConnected = QStringLiteral("KORVALIS USB not connected!");
 const QByteArray Request = QByteArray::fromHex("1104e0");
 
-QByteArray bytes(const cmd::ReplyBuffer &reply, int n)
-{
-    return QByteArray(reinterpret_cast<const char *>(reply.data()), n);
-}
 } // namespace
 
 class DeviceLinkTest : public QObject

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "edid/EdidText.h"
 
+#include "Bytes.h"
 #include "FakePrompts.h"
 #include "ModelLink.h"
 
@@ -21,14 +22,6 @@ namespace
 {
 
 using Kind = DeviceModel::FaultKind;
-
-QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b));
-    return out;
-}
 
 edid::Table toTable(const QByteArray &b)
 {

@@ -6,6 +6,7 @@
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
 
+#include "Bytes.h"
 #include "FakePrompts.h"
 #include "ModelLink.h"
 
@@ -19,14 +20,6 @@
 
 namespace
 {
-
-QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b));
-    return out;
-}
 
 QByteArray registerWrite(int reg, int value)
 {

@@ -1,5 +1,6 @@
 // The simulated device, driven through DeviceLink and the in-process adapter in fake time.
 #include "sim/DeviceModel.h"
+#include "Bytes.h"
 #include "ModelLink.h"
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
@@ -10,14 +11,6 @@
 
 using Fault = DeviceModel::Fault;
 using FaultKind = DeviceModel::FaultKind;
-
-namespace
-{
-QByteArray bytes(const cmd::ReplyBuffer &r, int n)
-{
-    return QByteArray(reinterpret_cast<const char *>(r.data()), n);
-}
-} // namespace
 
 class DeviceModelTest : public QObject
 {

@@ -1,4 +1,5 @@
 // The socket backend against simulators served in this process (a thread) and by korvalis-sim.
+#include "Bytes.h"
 #include "RecordingAlerts.h"
 #include "device/Clock.h"
 #include "device/Commands.h"
@@ -47,11 +48,6 @@ struct ServedDevice {
     }
     bool started = false;
 };
-
-QByteArray bytes(const cmd::ReplyBuffer &r, int n)
-{
-    return QByteArray(reinterpret_cast<const char *>(r.data()), n);
-}
 
 bool waitFor(const std::function<bool()> &condition, int ms = 2000)
 {
