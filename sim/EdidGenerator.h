@@ -30,6 +30,7 @@ struct Profile {
 
     // Video capability used to merge two displays: higher is more capable.
     int videoRank() const;
+    // Compares every field: generate() reuses a table for an equal profile.
     bool operator==(const Profile &other) const;
 };
 
