@@ -1,9 +1,9 @@
 // CEC and infoframe slots: read the editor, run the command, report its outcome.
 #include "app/MainWindow.h"
 
-#include "cec_infoframes/CecCommands.h"
-#include "cec_infoframes/InfoframeCommands.h"
-#include "settings/RegisterMap.h"
+#include "cec_infoframes/ColonHex.h"
+#include "cec_infoframes/EntryRequest.h"
+#include "session/DeviceWorker.h"
 
 #include <QAbstractButton>
 #include <QStatusBar>
@@ -24,42 +24,54 @@ bool isChecked(const QWidget &window, const char *name)
     return button != nullptr && button->isChecked();
 }
 
-// The standard-output line never reaches the window; without a text the bar keeps its message.
-void report(QMainWindow &window, const cecif::Outcome &outcome)
-{
-    if (!outcome.status.isEmpty())
-        window.statusBar()->showMessage(outcome.status, outcome.statusMs);
-    cecif::writeStdoutLine(outcome.stdoutLine);
-}
-
 } // namespace
 
 void MainWindow::WriteCEC()
 {
-    report(*this, cecif::sendCec(link_, editorText(*this, "CECtext")));
+    worker_.run<session::CommandResult>(
+        [text = editorText(*this, "CECtext")](session::WindowSession &w) {
+            return w.sendCec(text);
+        },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
 }
 
 void MainWindow::SaveCEC_1()
 {
-    report(*this, cecif::storeCec(link_, editorText(*this, "CECtext"), cecif::CecButton::Sp));
+    worker_.run<session::CommandResult>(
+        [text = editorText(*this, "CECtext")](session::WindowSession &w) {
+            return w.storeCec(text, cecif::CecButton::Sp);
+        },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
 }
 
 void MainWindow::SaveCEC_2()
 {
-    report(*this, cecif::storeCec(link_, editorText(*this, "CECtext"), cecif::CecButton::Lp));
+    worker_.run<session::CommandResult>(
+        [text = editorText(*this, "CECtext")](session::WindowSession &w) {
+            return w.storeCec(text, cecif::CecButton::Lp);
+        },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
 }
 
 void MainWindow::WriteIF()
 {
-    report(*this, cecif::sendHdrInfoframe(link_, editorText(*this, "IFtext")));
+    worker_.run<session::CommandResult>(
+        [text = editorText(*this, "IFtext")](session::WindowSession &w) { return w.sendHdr(text); },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
 }
 
+// True when the editor holds AVI bytes that went to the device; the outcome reaches the status
+// bar once the device has answered.
 bool MainWindow::sendAVI()
 {
-    const cecif::Outcome outcome = cecif::sendAviInfoframe(
-        link_, editorText(*this, "AVItext"), isChecked(*this, "cbAviPersistent"), settingsCopy_);
-    report(*this, outcome);
-    return outcome.result;
+    const QString text = editorText(*this, "AVItext");
+    const bool replace = isChecked(*this, "cbAviPersistent");
+    worker_.run<session::CommandResult>(
+        [text, replace](session::WindowSession &w) { return w.sendAvi(text, replace); }, this,
+        [this](const session::CommandResult &r) { commandDone(r); });
+    return cecif::entryRequest(text, colonhex::AviLimits, colonhex::Mode::Plain,
+                               cmd::AviInfoframeWrite)
+        .has_value();
 }
 
 void MainWindow::hdrForceActivate()

@@ -8,7 +8,7 @@
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
 #include "edid/EdidTransfer.h"
-#include "settings/RegisterMap.h"
+#include "session/DeviceWorker.h"
 #include "ui_KorvalisForm.h"
 
 #include <QColor>
@@ -46,15 +46,40 @@ void MainWindow::showEditorText(const edid::EditorText &text)
     editor->setCurrentCharFormat(format);
 }
 
+bool MainWindow::refuseSecondTransfer()
+{
+    if (edidTransfers_ == 0)
+        return false;
+    showStatus(tr("An EDID transfer is running: wait for its end"), StatusTime::Result);
+    return true;
+}
+
 void MainWindow::readEdidTable(edid::Source source)
 {
+    if (refuseSecondTransfer())
+        return;
     placeProgressBar();
-    const edid::ReadOutcome outcome = edid::readEdidTable(
-        primitives_, source, [this](int value, int maximum) { on_ProgressChange(value, maximum); });
-    if (!outcome.message.text.isEmpty())
-        showStatus(outcome.message.text, outcome.message.timeoutMs);
-    if (outcome.ok())
-        showEditorText(edid::readTableText(outcome.table));
+    ++edidTransfers_;
+    tvReadPending_ = source == edid::Source::DisplayA;
+    worker_.run<session::EdidReadResult>(
+        [source, progress = worker_.progress()](session::WindowSession &w) {
+            return w.readEdid(source, progress);
+        },
+        this,
+        [this](const session::EdidReadResult &r) {
+            --edidTransfers_;
+            tvReadPending_ = false;
+            if (ui == nullptr)
+                return;
+            present(r.reports);
+            if (r.outcome.ok())
+                showEditorText(edid::readTableText(r.outcome.table));
+            // The check of the button's release looks at the table it read.
+            if (checkAfterTvRead_) {
+                checkAfterTvRead_ = false;
+                checkEditorTable();
+            }
+        });
 }
 
 void MainWindow::ReadEDID()
@@ -86,6 +111,8 @@ void MainWindow::WriteEDID()
 
 void MainWindow::writeEdidTable()
 {
+    if (refuseSecondTransfer())
+        return;
     placeProgressBar();
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     if (check.kind == edid::TextCheck::FormatError) {
@@ -97,13 +124,31 @@ void MainWindow::writeEdidTable()
                           QStringLiteral("The EDID Checksum is not correct."),
                           QStringLiteral("Write anyway?")) != Prompts::Answer::Yes)
         return;
-    const edid::WriteOutcome outcome =
-        edid::writeEdidTable(primitives_, check.table,
-                             [this](int value, int maximum) { on_ProgressChange(value, maximum); });
-    showStatus(outcome.message.text, outcome.message.timeoutMs);
+    ++edidTransfers_;
+    session::DeviceWorker *worker = &worker_;
+    worker_.run<session::EdidWriteResult>(
+        [table = check.table, progress = worker_.progress(), worker](session::WindowSession &w) {
+            return w.writeEdid(table, progress, [worker] { return worker->stopping(); });
+        },
+        this,
+        [this](const session::EdidWriteResult &r) {
+            --edidTransfers_;
+            if (ui != nullptr)
+                present(r.reports);
+        });
 }
 
 void MainWindow::CalculateChkSum()
+{
+    // Released after pressing TV A: the check waits for the table being read.
+    if (tvReadPending_) {
+        checkAfterTvRead_ = true;
+        return;
+    }
+    checkEditorTable();
+}
+
+void MainWindow::checkEditorTable()
 {
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     switch (check.kind) {
@@ -164,22 +209,10 @@ void MainWindow::LoadEDIDfromFile()
 
 void MainWindow::SetEDID_Mode()
 {
-    runSettingSlot(settings::Id::SetEDID_Mode);
-    // The copy byte now holds the mode just sent.
-    const int mode = settingsCopy_[std::size_t(settings::row(settings::Id::SetEDID_Mode).byte)];
-    ui->EDIDtext->setEnabled(edid::editorEditable(mode));
-    showStatus(tr("EDID Writing Busy"), StatusTime::Result);
-    edidRebuildPending_ = true;
-}
-
-void MainWindow::pollEdidRebuild()
-{
-    if (!edidRebuildPending_)
-        return;
-    // A read that fails counts as busy: a silent device then costs this one time-out per tick
-    // and no fetch on top.
-    if (edid::checkRebuild(primitives_) != edid::RebuildState::Idle)
-        return;
-    edidRebuildPending_ = false;
-    ReadEDID();
+    runSettingSlot(settings::Id::SetEDID_Mode, [this](const session::SettingResult &r) {
+        // The copy holds the mode the device now has: the one sent, unless it was refused.
+        const settings::Setting *mode = settings::settingOf(settings::Id::SetEDID_Mode);
+        ui->EDIDtext->setEnabled(edid::editorEditable(r.copy[std::size_t(mode->byte)]));
+        showStatus(tr("EDID Writing Busy"), StatusTime::Result);
+    });
 }

@@ -1,35 +1,39 @@
 #include "app/MainWindow.h"
 
+#include "app/FormBinding.h"
 #include "app/Prompts.h"
-#include "device/DeviceLink.h"
-#include "edid/EdidTableNames.h"
-#include "session/DeviceSession.h"
+#include "cec_infoframes/Outcome.h"
+#include "edid/EdidText.h"
+#include "session/DeviceWorker.h"
 #include "settings/ChoiceLists.h"
+#include "settings/EdidTableNames.h"
+#include "settings/SettingsPoll.h"
 #include "ui_KorvalisForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace
 {
 
+// Filled by start-up, quietly: the combo slots would send nothing yet anyway.
 template <std::size_t N> void fillCombo(QComboBox *combo, const std::array<const char *, N> &items)
 {
+    const QSignalBlocker quiet(combo);
     for (const char *item : items)
         combo->addItem(QString::fromLatin1(item));
 }
 
 } // namespace
 
-MainWindow::MainWindow(DeviceLink &link, Prompts &prompts, QWidget *parent)
-    : QMainWindow(parent, Qt::WindowFlags()), ui(new Ui::MainWindow), link_(link),
-      prompts_(prompts),
-      primitives_(link, [this](const QString &text, int ms) { showStatus(text, ms); })
+MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget *parent)
+    : QMainWindow(parent, Qt::WindowFlags()), ui(new Ui::MainWindow), worker_(worker),
+      prompts_(prompts)
 {
     ui->setupUi(this);
     initialise();
@@ -38,106 +42,138 @@ MainWindow::MainWindow(DeviceLink &link, Prompts &prompts, QWidget *parent)
 MainWindow::~MainWindow()
 {
     releaseForm();
-    link_.closeDevice();
-    stopPollTimer();
+    endDeviceWork();
     QCoreApplication::exit(0);
+}
+
+bool MainWindow::pollTimerRunning() const
+{
+    return worker_.pollTimerRunning();
 }
 
 void MainWindow::initialise()
 {
-    if (!link_.findDevice(QByteArray(DeviceLink::deviceIdString), link_.deviceIndexRef()))
+    worker_.setTickHandler(this, [this](const session::TickResult &r) { tickFinished(r); });
+    worker_.setProgressHandler(this, [this](int a, int b) { on_ProgressChange(a, b); });
+    worker_.setAlertHandler(this, [this](const QStringList &texts) { showAlerts(texts); });
+    tellShownControls();
+    placeProgressBar();
+    ++edidTransfers_; // start-up ends with an EDID read
+    worker_.startUp(QByteArray("2023"), this,
+                    [this](const session::StartUpResult &r) { startUpFinished(r); });
+}
+
+void MainWindow::tellShownControls()
+{
+    std::vector<std::pair<settings::Id, int>> shown;
+    const binding::FormControls controls(*this);
+    for (int i = 0; i < int(settings::Id::Count); ++i) {
+        const auto id = settings::Id(i);
+        if (settings::echoOf(id) != settings::Echo::Toggle)
+            continue;
+        if (const std::optional<int> v = binding::slotValue(id, controls, true))
+            shown.emplace_back(id, *v);
+    }
+    worker_.run<bool>(
+        [shown](session::WindowSession &w) {
+            for (const auto &[id, value] : shown)
+                w.setShown(id, value);
+            return true;
+        },
+        this, {});
+    // The editor is the connection's context: the window's own connections are the form's.
+    connect(ui->IFtext, &QTextEdit::textChanged, ui->IFtext, [this] {
+        if (ui == nullptr)
+            return;
+        worker_.run<bool>(
+            [text = ui->IFtext->toPlainText()](session::WindowSession &w) {
+                w.setHdrEditorText(text);
+                return true;
+            },
+            this, {});
+    });
+}
+
+void MainWindow::startUpFinished(const session::StartUpResult &r)
+{
+    --edidTransfers_;
+    if (ui == nullptr)
         return;
-    if (!link_.openDevice(link_.deviceIndex())) {
-        prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
-        // Found but not usable: say why (and the fix) where it stays, and for a terminal.
-        const QString why = openFailureMessage(link_.openFailure());
-        if (!why.isEmpty()) {
-            showStatus(why, 0);
-            std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+    if (!r.opened) {
+        // Say why (and the fix) where it stays, and for a terminal, before any box waits.
+        if (!r.reason.isEmpty()) {
+            showStatus(r.reason, 0);
+            std::fprintf(stderr, "%s\n", r.reason.toLocal8Bit().constData());
+            std::fflush(stderr);
         }
+        showAlerts(r.alerts);
+        if (r.failure != OpenFailure::NotConnected && ui != nullptr)
+            prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
         return;
     }
-
-    pollSettings();
-
-    cmd::ReplyBuffer firmware{}, storedHdr{}, storedAvi{};
-    primitives_.readInfoBlock(cmd::info::Firmware, firmware, cmd::info::FirmwareLength);
-    primitives_.readInfoBlock(cmd::info::StoredHdr, storedHdr, cmd::info::StoredHdrLength);
-    if (primitives_.readInfoBlock(cmd::info::StoredAvi, storedAvi, cmd::info::StoredAviLength)) {
-        ui->labelFw1->setText(QStringLiteral("ver: %1.%2.%3.%4")
-                                  .arg(firmware[2])
-                                  .arg(firmware[3])
-                                  .arg(firmware[4])
-                                  .arg(firmware[5]));
+    showAlerts(r.alerts);
+    if (ui == nullptr)
+        return;
+    present(r.reports);
+    if (r.settings)
+        applySettings(*r.settings);
+    if (r.firmware) {
+        ui->labelFw1->setText(QStringLiteral("ver: %1").arg(*r.firmware));
         ui->labelTitle->setText(QStringLiteral("KORVALIS GUI"));
     }
-
     fillCombo(ui->cmbInputSel, choices::InputPorts);
     fillCombo(ui->cmBEdid, edid::TableNames);
     fillCombo(ui->cmbLa, choices::CecDeviceTypes);
     fillCombo(ui->cmbEdidAlgo, choices::AutomixAlgorithms);
-
-    ui->IFtext->setText(session::storedHdrTextOf(storedHdr));
-    ui->AVItext->setText(session::storedAviTextOf(storedAvi));
+    ui->IFtext->setText(r.hdrText);
+    ui->AVItext->setText(r.aviText);
     ui->CECtext->setPlainText(QStringLiteral("50:04"));
-
-    startPollTimer(PollIntervalMs);
-    pollStatus();
-    ReadEDID();
+    if (r.status)
+        showStatusTexts(*r.status);
+    if (r.edid && r.edid->ok())
+        showEditorText(edid::readTableText(r.edid->table));
     initialised_ = 1;
 }
 
-void MainWindow::startPollTimer(int intervalMs)
+void MainWindow::tickFinished(const session::TickResult &r)
 {
-    if (timerRunning_ != 0)
+    if (ui == nullptr)
         return;
-    timerId_ = startTimer(intervalMs);
-    timerRunning_ = 1;
-    pollIntervalMs_ = intervalMs;
-}
-
-void MainWindow::stopPollTimer()
-{
-    if (timerRunning_ != 1)
-        return;
-    killTimer(timerId_);
-    timerRunning_ = 0;
-}
-
-void MainWindow::timerEvent(QTimerEvent *)
-{
-    // A tick arriving while an exchange waits (for example inside a warning box) is dropped.
-    if (link_.busy() || ui == nullptr)
-        return;
-    // A silent device costs one time-out per tick: the guard skips the tick's further exchanges.
-    link_.beginPollTick();
-    pollEdidRebuild();
-    pollSettings();
-    pollStatus();
-    pacePollCycle(link_.endPollTick());
-}
-
-void MainWindow::pacePollCycle(bool silent)
-{
+    present(r.reports);
+    if (r.edid && r.edid->ok())
+        showEditorText(edid::readTableText(r.edid->table));
+    if (r.settings)
+        applySettings(*r.settings);
+    if (r.status)
+        showStatusTexts(*r.status);
     const QString notAnswering = tr("KORVALIS not answering");
-    if (!silent) {
-        if (statusBar()->currentMessage() == notAnswering)
-            statusBar()->clearMessage();
-        if (pollIntervalMs_ != PollIntervalMs && timerRunning_ != 0) {
-            stopPollTimer();
-            startPollTimer(PollIntervalMs);
-        }
+    if (r.silent)
+        showStatus(notAnswering, 0); // stays until the device answers again
+    else if (statusBar()->currentMessage() == notAnswering)
+        statusBar()->clearMessage();
+}
+
+void MainWindow::present(const QList<session::Report> &reports)
+{
+    for (const session::Report &report : reports) {
+        if (!report.text.isEmpty())
+            showStatus(report.text, report.timeoutMs);
+        cecif::writeStdoutLine(report.stdoutLine);
+    }
+}
+
+void MainWindow::commandDone(const session::CommandResult &result)
+{
+    if (ui == nullptr)
         return;
-    }
-    showStatus(notAnswering, 0); // stays until the device answers again
-    const int next = pollIntervalMs_ < SilentFirstIntervalMs
-                         ? SilentFirstIntervalMs
-                         : std::min(2 * pollIntervalMs_, SilentMaxIntervalMs);
-    // Restarted even at the same interval: the pause counts from the end of the silent tick.
-    if (timerRunning_ != 0) {
-        stopPollTimer();
-        startPollTimer(next);
-    }
+    present(result.reports);
+    settingsCopy_ = result.copy;
+}
+
+void MainWindow::showAlerts(const QStringList &texts)
+{
+    for (const QString &text : texts)
+        prompts_.alert(text);
 }
 
 void MainWindow::releaseForm()
@@ -146,19 +182,24 @@ void MainWindow::releaseForm()
     ui = nullptr;
 }
 
+void MainWindow::endDeviceWork()
+{
+    // Ends the exchange in progress, drops what is queued (an EDID write never commits) and
+    // closes the device on the way out.
+    worker_.stop();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
     releaseForm();
-    link_.closeDevice();
-    stopPollTimer();
+    endDeviceWork();
     QCoreApplication::exit(0);
 }
 
 void MainWindow::FileExit()
 {
-    link_.closeDevice();
-    stopPollTimer();
+    endDeviceWork();
     releaseForm();
     std::exit(0);
 }

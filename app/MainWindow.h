@@ -1,55 +1,52 @@
 #pragma once
 
-#include "device/CommandPrimitives.h"
-#include "device/Commands.h"
+#include "settings/Catalog.h"
 
 #include <QMainWindow>
-#include <array>
-#include <cstdint>
+#include <functional>
 
-class DeviceLink;
 class Prompts;
 class QProgressBar;
+struct StatusTexts;
 namespace settings
 {
 enum class Id : int;
 }
-// EDID area
 namespace edid
 {
 enum class Source;
 struct EditorText;
 } // namespace edid
+namespace session
+{
+class DeviceWorker;
+struct Report;
+struct CommandResult;
+struct SettingResult;
+struct StartUpResult;
+struct TickResult;
+} // namespace session
 namespace Ui
 {
 class MainWindow;
 }
 
-// The one window: start-up, the poll cycle and the slots. Slots stay thin; they read their
-// controls, call the widget-free code and report in the status bar.
+// The one window, a view of the device: slots read their controls and post the operation to the
+// device thread (session::DeviceWorker); results come back and fill the controls and the status
+// bar. Nothing here waits for the device.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    static constexpr int PollIntervalMs = 3000;
-    // While the device stays silent the poll backs off: 6 s after the first silent tick, then
-    // doubling up to 30 s.
-    static constexpr int SilentFirstIntervalMs = 6000;
-    static constexpr int SilentMaxIntervalMs = 30000;
-
-    MainWindow(DeviceLink &link, Prompts &prompts, QWidget *parent = nullptr);
+    MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Read-only views for tests and diagnostics.
     bool initialised() const { return initialised_ != 0; }
-    bool pollTimerRunning() const { return timerRunning_ != 0; }
-    const std::array<std::uint8_t, cmd::SettingsBytes> &settingsCopy() const
-    {
-        return settingsCopy_;
-    }
-    bool edidRebuildPending() const { return edidRebuildPending_; }
-    CommandPrimitives &primitives() { return primitives_; }
+    bool pollTimerRunning() const;
+    // The device's setting bytes as the last result left them.
+    const settings::SettingBytes &settingsCopy() const { return settingsCopy_; }
 
 public slots:
     void on_ProgressChange(int a, int b);
@@ -102,44 +99,50 @@ private slots:
     void setSplitEnable();
 
 protected:
-    void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void initialise();
-    void startPollTimer(int intervalMs);
-    void stopPollTimer();
-    // After a tick: the back-off and its status-bar message.
-    void pacePollCycle(bool silent);
+    void startUpFinished(const session::StartUpResult &result);
+    void tickFinished(const session::TickResult &result);
     void releaseForm();
+    void endDeviceWork();
     void showStatus(const QString &text, int timeoutMs);
+    // Status-bar messages and standard-output lines of one result, in their order.
+    void present(const QList<session::Report> &reports);
+    void showAlerts(const QStringList &texts);
+    // What a CEC, infoframe or block command ended with.
+    void commandDone(const session::CommandResult &result);
+    // The form's state the device thread needs before start-up: what the self-writing boxes
+    // show, and the HDR editor's text whenever it changes.
+    void tellShownControls();
 
-    // Poll cycle steps (each in the file of its area).
-    void pollEdidRebuild();
-    void pollSettings();
-    void applySettingsBlock(const cmd::ReplyBuffer &block);
-    void pollStatus();
+    // Settings area (app/SettingsSlots.cpp).
+    void applySettings(const settings::SettingBytes &bytes);
+    // Runs one row of the binding: computes the value from the controls and posts the write;
+    // `then` runs with its result.
+    void runSettingSlot(settings::Id id,
+                        std::function<void(const session::SettingResult &)> then = {});
+    void settingWritten(const session::SettingResult &result);
 
-    // Settings area helpers (app/SettingsSlots.cpp).
-    // Runs one row of the register map: computes the value from the controls, writes the
-    // register and stores the copy byte.
-    void runSettingSlot(settings::Id id);
+    // Status header (app/StatusPoll.cpp).
+    void showStatusTexts(const StatusTexts &texts);
 
     // EDID area (app/EdidSlots.cpp): the transfers, and the editor text in and out.
+    bool refuseSecondTransfer();
     void readEdidTable(edid::Source source);
     void writeEdidTable();
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
+    void checkEditorTable();
 
     QProgressBar *progressBar_ = nullptr;
     Ui::MainWindow *ui = nullptr;
-    DeviceLink &link_;
+    session::DeviceWorker &worker_;
     Prompts &prompts_;
-    CommandPrimitives primitives_;
-    int timerId_ = 0;
-    int timerRunning_ = 0;
-    int pollIntervalMs_ = PollIntervalMs;
     std::uint8_t initialised_ = 0;
-    std::array<std::uint8_t, cmd::SettingsBytes> settingsCopy_{};
-    bool edidRebuildPending_ = true;
+    settings::SettingBytes settingsCopy_{};
+    int edidTransfers_ = 0;      // EDID reads and writes posted and not yet finished
+    bool tvReadPending_ = false; // a TV A read whose table the checksum check waits for
+    bool checkAfterTvRead_ = false;
 };

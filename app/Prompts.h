@@ -13,6 +13,8 @@ public:
 
     virtual ~Prompts() = default;
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A warning of the USB layer: no owner, caption " ".
+    virtual void alert(const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
     // Yes/No question box without parent.

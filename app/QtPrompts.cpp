@@ -41,7 +41,7 @@ QString QtPrompts::saveFileName(QWidget *parent, const QString &caption, const Q
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
-void QtAlerts::warning(const QString &text)
+void QtPrompts::alert(const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), text, QMessageBox::Ok);
     box.exec();

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/Prompts.h"
-#include "device/Alerts.h"
 
 // Real message boxes and file dialogs.
 class QtPrompts : public Prompts
 {
 public:
     void warning(QWidget *parent, const QString &title, const QString &text) override;
+    void alert(const QString &text) override;
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     Answer question(const QString &title, const QString &text,
@@ -16,11 +16,4 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
-};
-
-// The USB layer's warnings: modal, no owner, caption " ", OK button.
-class QtAlerts : public Alerts
-{
-public:
-    void warning(const QString &text) override;
 };

@@ -1,114 +1,68 @@
-// Settings poll, the setting slots and the factory reset. The register map decides everything;
-// this file only reaches the controls by object name and runs the device commands.
+// The setting slots and the factory reset: the binding computes the value from the controls,
+// the device thread writes it; a failed write puts the control back on the device's value.
+#include "app/FormBinding.h"
 #include "app/MainWindow.h"
-
 #include "device/StatusSink.h"
-#include "settings/RegisterMap.h"
-#include "ui_KorvalisForm.h"
+#include "session/DeviceWorker.h"
+#include "settings/SettingsPoll.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QLineEdit>
+#include <QStatusBar>
 
-namespace
+void MainWindow::applySettings(const settings::SettingBytes &bytes)
 {
-
-// The form's controls as the register map sees them. A control missing from the form reads as
-// unchecked / empty and ignores operations.
-class FormControls : public settings::ControlStates
-{
-public:
-    explicit FormControls(QWidget &root) : root_(root) {}
-
-    bool isChecked(const char *name) const override
-    {
-        const auto *button = root_.findChild<QAbstractButton *>(QLatin1String(name));
-        return button != nullptr && button->isChecked();
-    }
-    int currentIndex(const char *name) const override
-    {
-        const auto *box = root_.findChild<QComboBox *>(QLatin1String(name));
-        return box != nullptr ? box->currentIndex() : -1;
-    }
-
-    // Signals stay connected: check boxes and combo boxes changed here write their value back
-    // through their slots, radio buttons (clicked()) do not.
-    void apply(const settings::ControlOp &op)
-    {
-        using Op = settings::ControlOp;
-        switch (op.kind) {
-        case Op::Check:
-        case Op::Uncheck:
-            if (auto *button = root_.findChild<QAbstractButton *>(QLatin1String(op.name)))
-                button->setChecked(op.kind == Op::Check);
-            return;
-        case Op::SetIndex:
-            if (auto *box = root_.findChild<QComboBox *>(QLatin1String(op.name)))
-                box->setCurrentIndex(op.index);
-            return;
-        case Op::Enable:
-        case Op::Disable:
-        case Op::EnableIfChecked:
-            if (auto *widget = root_.findChild<QWidget *>(QLatin1String(op.name))) {
-                const bool on = op.kind == Op::Enable ||
-                                (op.kind == Op::EnableIfChecked && isChecked(op.source));
-                widget->setEnabled(on);
-            }
-            return;
-        }
-    }
-
-private:
-    QWidget &root_;
-};
-
-} // namespace
-
-void MainWindow::pollSettings()
-{
-    cmd::ReplyBuffer block{};
-    cmd::ReplyBuffer status{};
-    const bool settingsRead = primitives_.readSettings(block, cmd::SettingsReplyLength) != 0;
-    // Only the success of this read counts; its data belong to the status poll.
-    const bool statusRead = primitives_.readInfoBlock(cmd::info::Status, status,
-                                                      cmd::info::StatusLengthSettingsPoll) != 0;
-    if (settings::decidePoll(settingsRead, block, statusRead) == settings::PollOutcome::Apply)
-        applySettingsBlock(block);
-}
-
-void MainWindow::applySettingsBlock(const cmd::ReplyBuffer &block)
-{
-    settingsCopy_ = settings::settingBytes(block);
-    const std::vector<settings::ControlOp> ops = settings::pollOperations(settingsCopy_);
-    FormControls controls(*this);
-    for (const settings::ControlOp &op : ops)
+    settingsCopy_ = bytes;
+    binding::FormControls controls(*this);
+    for (const binding::ControlOp &op : binding::pollOperations(bytes))
         controls.apply(op);
 }
 
-void MainWindow::runSettingSlot(settings::Id id)
+void MainWindow::runSettingSlot(settings::Id id,
+                                std::function<void(const session::SettingResult &)> then)
 {
-    const FormControls controls(*this);
-    const std::optional<int> value = settings::slotValue(id, controls, initialised_ != 0);
+    const binding::FormControls controls(*this);
+    const std::optional<int> value = binding::slotValue(id, controls, initialised_ != 0);
     if (!value)
         return;
-    const settings::Row &row = settings::row(id);
-    primitives_.writeSetting(row.reg, *value);
-    // Stored whether or not the write succeeded; the next applied poll corrects it.
-    if (row.storesCopy && row.byte >= 0 && row.byte < cmd::SettingsBytes)
-        settingsCopy_[std::size_t(row.byte)] = std::uint8_t(*value & 0xFF);
+    worker_.run<session::SettingResult>(
+        [id, v = *value](session::WindowSession &w) { return w.writeSetting(id, v); }, this,
+        [this, then = std::move(then)](const session::SettingResult &r) {
+            settingWritten(r);
+            if (then && ui != nullptr)
+                then(r);
+        });
+}
+
+void MainWindow::settingWritten(const session::SettingResult &r)
+{
+    if (ui == nullptr)
+        return;
+    present(r.reports);
+    settingsCopy_ = r.copy;
+    if (r.ok)
+        return;
+    const settings::Setting *s = settings::settingOf(r.id);
+    if (s == nullptr || s->byte < 0 || s->byte >= cmd::SettingsBytes)
+        return;
+    binding::FormControls controls(*this);
+    for (const binding::ControlOp &op : binding::rowOperations(r.id, r.copy[std::size_t(s->byte)]))
+        controls.apply(op);
 }
 
 void MainWindow::SetEPState()
 {
-    primitives_.writeSettingsBlock(settingsCopy_.data());
+    worker_.run<session::CommandResult>(
+        [](session::WindowSession &w) { return w.writeSettingsBlock(); }, this,
+        [this](const session::CommandResult &r) { commandDone(r); });
 }
 
 void MainWindow::factoryReset()
 {
     using settings::ResetDecision;
-    auto *edit = findChild<QLineEdit *>(QLatin1String(settings::ResetEdit));
-    auto *clearSettings = findChild<QAbstractButton *>(QLatin1String(settings::ResetClearSettings));
-    auto *clearEdid = findChild<QAbstractButton *>(QLatin1String(settings::ResetClearEdid));
+    auto *edit = findChild<QLineEdit *>(QLatin1String(binding::ResetEdit));
+    auto *clearSettings = findChild<QAbstractButton *>(QLatin1String(binding::ResetClearSettings));
+    auto *clearEdid = findChild<QAbstractButton *>(QLatin1String(binding::ResetClearEdid));
 
     const ResetDecision decision =
         settings::decideReset(edit != nullptr ? edit->text() : QString(),
@@ -119,7 +73,9 @@ void MainWindow::factoryReset()
         return;
     }
     if (decision.kind == ResetDecision::Send)
-        primitives_.writeSetting(settings::registerOf(settings::Id::factoryReset), decision.value);
+        worker_.run<session::CommandResult>(
+            [value = decision.value](session::WindowSession &w) { return w.factoryReset(value); },
+            this, [this](const session::CommandResult &r) { commandDone(r); });
     else
         showStatus(tr("Choose the reset from the checkboxes"), StatusTime::Result);
 

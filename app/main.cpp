@@ -5,6 +5,8 @@
 #include "device/DeviceLink.h"
 #include "device/LibUsbApi.h"
 #include "device/VirtualUsbApi.h"
+#include "session/AlertQueue.h"
+#include "session/DeviceWorker.h"
 
 #include <QApplication>
 
@@ -12,18 +14,21 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     SystemClock clock;
-    QtAlerts alerts;
     QtPrompts prompts;
+    // Warnings raised on the device thread wait there until the window shows them.
+    session::AlertQueue alerts;
     // Real devices first, then the simulator's.
     LibUsbApi realUsb;
     VirtualUsbApi virtualUsb;
     CombinedUsbApi usb{&realUsb, &virtualUsb};
     DeviceLink link(usb, clock, alerts);
+    session::DeviceWorker worker(link, session::DeviceWorker::Mode::Threaded, &alerts);
     int status = 0;
     {
-        MainWindow window(link, prompts);
+        MainWindow window(worker, prompts);
         window.show();
         status = app.exec();
     }
+    worker.stop();
     return status;
 }

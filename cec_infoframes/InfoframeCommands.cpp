@@ -3,7 +3,7 @@
 #include "cec_infoframes/EntryRequest.h"
 #include "device/CommandPrimitives.h"
 #include "device/StatusSink.h"
-#include "settings/RegisterMap.h"
+#include "settings/Catalog.h"
 
 namespace cecif
 {
@@ -23,9 +23,11 @@ Outcome sendHdrInfoframe(DeviceLink &link, const QString &plainText)
         translated(stored ? "Infoframe values written..." : "Error Writing Infoframe values.");
     outcome.statusMs = stored ? StatusTime::Result : StatusTime::DeviceFailure;
 
-    outcome.result = activateAfterPause(primitives, *request, cmd::ActivateHdr);
-    if (!outcome.result)
+    // The activate still goes out, but a frame the device did not store is no success.
+    const bool activated = activateAfterPause(primitives, *request, cmd::ActivateHdr);
+    if (!activated)
         outcome.stdoutLine = "\nError Populating IF values.\n";
+    outcome.result = stored && activated;
     return outcome;
 }
 
@@ -55,11 +57,11 @@ Outcome sendAviInfoframe(DeviceLink &link, const QString &plainText, bool replac
         return outcome;
     }
 
-    const settings::Row &row = settings::row(settings::Id::setAviPers);
+    const settings::Setting &replace = *settings::settingOf(settings::Id::setAviPers);
     const std::uint8_t value = replaceAvi ? 1 : 0;
-    primitives.writeSetting(row.reg, value);
-    if (row.byte >= 0 && row.byte < cmd::SettingsBytes)
-        settingsCopy[std::size_t(row.byte)] = value;
+    primitives.writeSetting(replace.reg, value);
+    if (replace.byte >= 0 && replace.byte < cmd::SettingsBytes)
+        settingsCopy[std::size_t(replace.byte)] = value;
     outcome.result = true;
     return outcome;
 }

@@ -48,10 +48,11 @@ std::uint8_t CommandPrimitives::readInfoBlock(int index, cmd::ReplyBuffer &reply
 std::uint8_t CommandPrimitives::writeSetting(int reg, int value)
 {
     cmd::ReplyBuffer reply;
-    std::uint8_t result = 0;
-    if (!exchange(cmd::registerWrite(low8(reg), low8(value)), reply, &result))
-        report(tr("Error Writing values"), StatusTime::DeviceFailure);
-    return result;
+    // Silence leaves transact's result at 1: only the echo proves the write.
+    if (exchange(cmd::registerWrite(low8(reg), low8(value)), reply))
+        return 1;
+    report(tr("Error Writing values"), StatusTime::DeviceFailure);
+    return 0;
 }
 
 std::uint8_t CommandPrimitives::readSettings(cmd::ReplyBuffer &reply, int length)

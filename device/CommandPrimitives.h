@@ -15,6 +15,7 @@ public:
     CommandPrimitives(DeviceLink &link, StatusSink status);
 
     std::uint8_t readInfoBlock(int index, cmd::ReplyBuffer &reply, int length);
+    // 1 only when the device echoed the write.
     std::uint8_t writeSetting(int reg, int value);
     std::uint8_t readSettings(cmd::ReplyBuffer &reply, int length);
     std::uint8_t writeSettingsBlock(const std::uint8_t *block40);

@@ -125,7 +125,7 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
     // An exchange started inside another (a user action taken while a warning box of the tick
     // waits) is the user's, not the tick's.
     const bool ofTick = tickActive_ && busy_ == 0;
-    if (ofTick && tickSilent_) {
+    if ((ofTick && tickSilent_) || aborted_) {
         last_ = ExchangeInfo{};
         last_.deviceOpen = handle_ != UsbApi::NoHandle;
         last_.timedOut = true;
@@ -151,12 +151,16 @@ std::uint8_t DeviceLink::transact(cmd::ReplyBuffer &reply, const std::uint8_t *r
             dropLostDevice();
         if (result == 1) {
             while (waiting < 1) {
-                if (std::uint32_t(clock_.tickCount() - start) >= ReplyTimeoutMs)
+                if (std::uint32_t(clock_.tickCount() - start) >= ReplyTimeoutMs || aborted_)
                     break;
                 std::uint32_t queueStatus = 0;
                 if (usb_.checkRxQueue(handle_, &waiting, &queueStatus) != 0) {
+                    // A queue that cannot be checked belongs to a device that went away:
+                    // one warning, not one per retry until the deadline.
                     alerts_.warning(text("Error Checking RX Queue"));
+                    dropLostDevice();
                     result = 0;
+                    break;
                 }
             }
             last_.timedOut = result == 1 && waiting < 1;

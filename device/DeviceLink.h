@@ -5,6 +5,7 @@
 #include "device/UsbApi.h"
 
 #include <QByteArray>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -56,6 +57,12 @@ public:
     // Ends the tick; true when one of its exchanges got no reply.
     bool endPollTick();
 
+    // From any thread: the program is closing. The reply wait in progress ends now, and later
+    // exchanges send nothing, as if unanswered.
+    void abortExchanges() { aborted_ = true; }
+    // Once nothing runs on the link any more: exchanges go out again.
+    void resumeExchanges() { aborted_ = false; }
+
     UsbApi::Handle deviceHandle() const { return handle_; }
     std::uint32_t deviceIndex() const { return deviceIndex_; }
     std::uint32_t &deviceIndexRef() { return deviceIndex_; }
@@ -86,4 +93,5 @@ private:
     OpenFailure openFailure_ = OpenFailure::None;
     QByteArray foundId_; // what the last successful findDevice looked for
     bool lost_ = false;
+    std::atomic<bool> aborted_{false};
 };

@@ -1,6 +1,6 @@
 #include "edid/EdidMode.h"
 
-#include "settings/RegisterMap.h"
+#include "settings/Catalog.h"
 
 namespace edid
 {
@@ -12,8 +12,8 @@ bool uploadAllowed(bool automixChecked, bool fixedChecked, bool customChecked, i
 
 bool editorEditable(int mode)
 {
-    // The mode row lists AUTOMIX, FIXED, CUSTOM in that order.
-    return mode == settings::row(settings::Id::SetEDID_Mode).values[2];
+    const settings::Setting *edidMode = settings::settingOf(settings::Id::SetEDID_Mode);
+    return edidMode != nullptr && settings::namedValue(*edidMode, "custom") == mode;
 }
 
 } // namespace edid

@@ -100,12 +100,17 @@ ReadOutcome readEdidTable(CommandPrimitives &primitives, Source source, const Pr
 }
 
 WriteOutcome writeEdidTable(CommandPrimitives &primitives, const Table &table,
-                            const Progress &progress)
+                            const Progress &progress, const StopRequested &stop)
 {
     WriteOutcome out;
     Clock &clock = primitives.link().clock();
     cmd::ReplyBuffer reply;
     for (int chunk = 0; chunk < WriteChunks; ++chunk) {
+        if (stop && stop()) {
+            out.result = WriteOutcome::Stopped;
+            report(progress, 0, 0);
+            return out;
+        }
         const int offset = chunk * cmd::EdidWriteChunk;
         report(progress, chunk, WriteChunks);
         if (!primitives.exchange(cmd::edidDataWrite(std::uint8_t(offset), table.data() + offset),

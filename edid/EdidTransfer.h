@@ -46,16 +46,19 @@ struct ReadOutcome {
 ReadOutcome readEdidTable(CommandPrimitives &primitives, Source source, const Progress &progress);
 
 struct WriteOutcome {
-    enum Result { Written, ChunkFailed, CommitFailed } result = ChunkFailed;
+    enum Result { Written, ChunkFailed, CommitFailed, Stopped } result = ChunkFailed;
     int chunksWritten = 0;
     StatusMessage message;
     bool ok() const { return result == Written; }
 };
 
-// 32 chunk writes, then the commit. Stops at the first chunk that fails, without committing, so
-// that the device never stores half a table.
+// True when a running transfer must end (the program is closing).
+using StopRequested = std::function<bool()>;
+
+// 32 chunk writes, then the commit. Stops at the first chunk that fails, or before a chunk when
+// `stop` says so, without committing, so that the device never stores half a table.
 WriteOutcome writeEdidTable(CommandPrimitives &primitives, const Table &table,
-                            const Progress &progress);
+                            const Progress &progress, const StopRequested &stop = {});
 
 // One check of a pending EDID rebuild: one settings read.
 enum class RebuildState { Idle, Busy, ReadFailed };

@@ -3,7 +3,7 @@
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/InfoframeCommands.h"
 #include "device/Clock.h"
-#include "settings/RegisterMap.h"
+#include "settings/SettingsPoll.h"
 
 #include <algorithm>
 
@@ -11,9 +11,22 @@ namespace session
 {
 
 DeviceSession::DeviceSession(UsbApi &usb, Clock &clock, Alerts &alerts)
-    : alerts_(alerts), link_(usb, clock, alerts_),
-      primitives_(link_, [this](const QString &text, int) { lastReport_ = text; })
+    : alerts_(std::make_unique<CollectedAlerts>(alerts)),
+      ownedLink_(std::make_unique<DeviceLink>(usb, clock, *alerts_)), link_(*ownedLink_),
+      primitives_(link_, [this](const QString &text, int ms) { report(text, ms); })
 {
+}
+
+DeviceSession::DeviceSession(DeviceLink &link)
+    : link_(link), primitives_(link_, [this](const QString &text, int ms) { report(text, ms); })
+{
+}
+
+void DeviceSession::report(const QString &text, int timeoutMs)
+{
+    lastReport_ = text;
+    if (reportSink_)
+        reportSink_(text, timeoutMs);
 }
 
 DeviceSession::~DeviceSession()

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class Clock;
@@ -58,7 +59,10 @@ struct BusyWait {
 class DeviceSession
 {
 public:
+    // Owns its link; the USB layer's warnings are kept (warnings()) and passed on.
     DeviceSession(UsbApi &usb, Clock &clock, Alerts &alerts);
+    // On a link the caller made (and its alerts); warnings() stays empty.
+    explicit DeviceSession(DeviceLink &link);
     ~DeviceSession();
     DeviceSession(const DeviceSession &) = delete;
     DeviceSession &operator=(const DeviceSession &) = delete;
@@ -68,9 +72,11 @@ public:
     bool isOpen() const { return link_.isOpen(); }
 
     DeviceLink &link() { return link_; }
+    // Every status-bar text a primitive reports also goes here.
+    void setReportSink(StatusSink sink) { reportSink_ = std::move(sink); }
     CommandPrimitives &primitives() { return primitives_; }
     // Warnings of the USB layer since the session began.
-    const QStringList &warnings() const { return alerts_.shown; }
+    const QStringList &warnings() const { return alerts_ ? alerts_->shown : noWarnings_; }
     // The last status-bar text a primitive reported.
     QString lastReport() const { return lastReport_; }
 
@@ -112,10 +118,15 @@ public:
     cecif::Outcome sendAvi(const QString &hex, bool replace, settings::SettingBytes &bytes);
 
 private:
-    CollectedAlerts alerts_;
-    DeviceLink link_;
+    void report(const QString &text, int timeoutMs);
+
+    std::unique_ptr<CollectedAlerts> alerts_;
+    std::unique_ptr<DeviceLink> ownedLink_;
+    DeviceLink &link_;
     CommandPrimitives primitives_;
     QString lastReport_;
+    StatusSink reportSink_;
+    QStringList noWarnings_;
 };
 
 // The text of a stored HDR infoframe block: reply bytes 2 .. 5 + L (L at byte 4), bounded by

@@ -1,7 +1,7 @@
 #include "settings/Catalog.h"
 
 #include "device/CommandPrimitives.h"
-#include "edid/EdidTableNames.h"
+#include "settings/EdidTableNames.h"
 
 #include <algorithm>
 

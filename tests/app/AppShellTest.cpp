@@ -2,6 +2,7 @@
 #include "FakePrompts.h"
 #include "FormConnections.h"
 #include "ScriptedDevice.h"
+#include "TestWindow.h"
 #include "app/MainWindow.h"
 #include "device/DeviceLink.h"
 
@@ -99,19 +100,12 @@ class AppShellTest : public QObject
     struct Rig : FakeLink {
         FakePrompts prompts;
         ScriptedDevice device;
-        std::unique_ptr<MainWindow> window;
+        std::unique_ptr<TestWindow> window;
 
-        void start() { window = std::make_unique<MainWindow>(link, prompts); }
+        void start() { window = std::make_unique<TestWindow>(link, prompts); }
         template <typename T> T *widget(const char *name) { return window->findChild<T *>(name); }
         // Poll timers the window holds in the event dispatcher.
-        int pollTimers() const
-        {
-            const auto timers =
-                QAbstractEventDispatcher::instance()->registeredTimers(window.get());
-            return int(std::count_if(timers.begin(), timers.end(), [](const auto &t) {
-                return t.interval == MainWindow::PollIntervalMs;
-            }));
-        }
+        int pollTimers() const { return window->pollTimers(); }
         void tick()
         {
             QTimerEvent event(1); // Qt drops timer events with id 0
@@ -251,21 +245,29 @@ private slots:
         QCOMPARE(rig->window->statusBar()->currentMessage(), QStringLiteral("EDID values read."));
     }
 
-    void tickWhileBusyIsDropped()
+    void tickDuringOperationWaits()
     {
         rig->device.attachTo(rig->usb);
         rig->start();
         const int before = rig->usb.writes.size();
         int writesSeenInside = -1;
         rig->usb.responder = [&](const QByteArray &request) {
-            const int atEntry = rig->usb.writes.size();
-            rig->tick(); // arrives while the exchange is in progress
-            writesSeenInside = rig->usb.writes.size() - atEntry;
+            if (writesSeenInside < 0) {
+                const int atEntry = rig->usb.writes.size();
+                rig->tick(); // arrives while the exchange is in progress
+                writesSeenInside = rig->usb.writes.size() - atEntry;
+            }
             return rig->device.answer(request);
         };
-        rig->window->primitives().writeSetting(1, 1);
+        // A tick arriving during an operation runs after it, never inside its exchange.
+        rig->window->deviceWorker().run<bool>(
+            [](session::WindowSession &w) {
+                return w.writeSetting(settings::Id::SetAutoSwitch, 1).ok;
+            },
+            rig->window.get(), {});
         QCOMPARE(writesSeenInside, 0);
-        QCOMPARE(rig->usb.writes.size(), before + 1);
+        QVERIFY(rig->usb.writes.size() > before + 1);
+        QCOMPARE(rig->usb.writes.at(before).toHex(), QByteArray("1004e00101"));
     }
 
     void tickRunsFullCycle()

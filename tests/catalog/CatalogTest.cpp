@@ -1,13 +1,14 @@
 // The catalog without a device: names, values as typed, values as the device holds them.
 #include "settings/Catalog.h"
-#include "edid/EdidTableNames.h"
+#include "settings/EdidTableNames.h"
 #include "settings/ChoiceLists.h"
-#include "settings/RegisterMap.h"
+#include "app/FormBinding.h"
 
 #include <QSet>
 #include <QtTest>
 
 using namespace settings;
+using namespace binding;
 
 class CatalogTest : public QObject
 {

@@ -1,6 +1,7 @@
 // Every catalog row against the window and the device model: a value set by name goes out as
 // exactly one register write, and the device then reads back as the same name.
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "device/CommandPrimitives.h"
 #include "settings/Catalog.h"
 #include "sim/DeviceModel.h"
@@ -30,12 +31,12 @@ QByteArray registerWrite(int reg, int value)
 
 struct Rig : ModelLink {
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestWindow> window;
 
     void start()
     {
         model.setBusy(false);
-        window = std::make_unique<MainWindow>(link, prompts);
+        window = std::make_unique<TestWindow>(link, prompts);
         QTimerEvent tick(0x7ABC); // the first tick ends the start-up EDID wait
         QCoreApplication::sendEvent(window.get(), &tick);
         model.setBusy(false);
@@ -172,7 +173,7 @@ void CatalogWindowTest::setByName()
     QVERIFY(settings::formatValue(*s, rig.deviceBytes()) != QLatin1String(c.value));
 
     if (c.control == nullptr) {
-        QCOMPARE(settings::writeValue(rig.window->primitives(), *s, parsed.value),
+        QCOMPARE(settings::writeValue(rig.window->deviceWorker().session().primitives(), *s, parsed.value),
                  settings::WriteResult::Written);
     } else if (c.index >= 0) {
         auto *combo = rig.window->findChild<QComboBox *>(QLatin1String(c.control));

@@ -116,12 +116,15 @@ private slots:
         QTest::newRow("info: wrong echo")
             << "info" << true << QByteArray(15, '\xe1') << 0 << dots << 2000;
         QTest::newRow("info: silent") << "info" << true << QByteArray() << 0 << dots << 2000;
+        // Only the echo proves a write: no device, silence or a wrong echo is a failure.
         QTest::newRow("setting: no device")
-            << "setting" << false << QByteArray() << 1 << writeErr << 4000;
+            << "setting" << false << QByteArray() << 0 << writeErr << 4000;
+        QTest::newRow("setting: silent")
+            << "setting" << true << QByteArray() << 0 << writeErr << 4000;
         QTest::newRow("setting: ok")
             << "setting" << true << QByteArray::fromHex("e000") << 1 << QString() << 0;
         QTest::newRow("setting: echo E1")
-            << "setting" << true << QByteArray::fromHex("e100") << 1 << writeErr << 4000;
+            << "setting" << true << QByteArray::fromHex("e100") << 0 << writeErr << 4000;
         QTest::newRow("setting: short")
             << "setting" << true << QByteArray::fromHex("e0") << 0 << writeErr << 4000;
         QTest::newRow("settings: ok") << "settings" << true << settings42 << 1 << QString() << 0;

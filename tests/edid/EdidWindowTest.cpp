@@ -1,6 +1,7 @@
 // The EDID page end to end: the real window with its form on the in-process device model, in
 // fake time. Requests are checked byte for byte.
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "edid/EdidText.h"
 
 #include "Bytes.h"
@@ -32,11 +33,11 @@ edid::Table toTable(const QByteArray &b)
 
 struct Rig : ModelLink {
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestWindow> window;
 
     void start()
     {
-        window = std::make_unique<MainWindow>(link, prompts);
+        window = std::make_unique<TestWindow>(link, prompts);
         tick(); // finishes the start-up rebuild wait
         model.clearLog();
     }
@@ -107,7 +108,7 @@ private slots:
 void EdidWindowTest::startUpReads()
 {
     Rig rig;
-    rig.window = std::make_unique<MainWindow>(rig.link, rig.prompts);
+    rig.window = std::make_unique<TestWindow>(rig.link, rig.prompts);
     QList<QByteArray> requests = rig.model.requests();
     const int fetch = int(requests.indexOf(bytes({0x10, 0x01, 0xB4})));
     QVERIFY(fetch >= 0);

@@ -1,9 +1,10 @@
 // Every user-visible operation against every fault the device model can show: the real window
 // on the in-process model, in fake time. Rows are operation x fault, built from two tables.
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "device/VirtualUsbApi.h"
 #include "edid/EdidText.h"
-#include "settings/RegisterMap.h"
+#include "app/FormBinding.h"
 
 #include "FakePrompts.h"
 #include "ModelLink.h"
@@ -32,12 +33,12 @@ const char *const Editors[] = {"EDIDtext", "CECtext", "IFtext", "AVItext"};
 
 struct Rig : ModelLink {
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestWindow> window;
     int seed = 0x10; // makes each run's payload differ from the last
 
     void start()
     {
-        window = std::make_unique<MainWindow>(link, prompts);
+        window = std::make_unique<TestWindow>(link, prompts);
         tick(); // finishes the start-up rebuild wait
     }
     void tick()
@@ -106,7 +107,7 @@ const std::vector<Operation> &operations()
     static const std::vector<Operation> ops = {
         {"start-up",
          [](Rig &r) { r.window.reset(); },
-         [](Rig &r) { r.window = std::make_unique<MainWindow>(r.link, r.prompts); },
+         [](Rig &r) { r.window = std::make_unique<TestWindow>(r.link, r.prompts); },
          [](Rig &r) { return r.window->initialised() && r.window->pollTimerRunning() &&
                              r.text("EDIDtext") == tableText(r.model.ownEdid()); },
          {"EDID values read."}, {"Error Writing values", "Error Reading values", "...", ""},
@@ -182,9 +183,9 @@ const std::vector<Operation> &operations()
         {"factory reset",
          [](Rig &r) { r.model.setSetting(4, 1); // away from the factory value
                       r.model.setBusy(false);
-                      r.find<QLineEdit>(settings::ResetEdit)->setText("RESET");
-                      r.find<QAbstractButton>(settings::ResetClearSettings)->setChecked(true);
-                      r.find<QAbstractButton>(settings::ResetClearEdid)->setChecked(true); },
+                      r.find<QLineEdit>(binding::ResetEdit)->setText("RESET");
+                      r.find<QAbstractButton>(binding::ResetClearSettings)->setChecked(true);
+                      r.find<QAbstractButton>(binding::ResetClearEdid)->setChecked(true); },
          [](Rig &r) { r.click("pbReset"); },
          [](Rig &r) { return r.model.settings() == DeviceModel::factorySettings(); },
          {Before}, {"Error Writing values"}, 1, 0, false, false},
@@ -317,7 +318,7 @@ struct SocketRig {
     VirtualUsbApi usb;
     DeviceLink link{usb, clock, alerts};
     FakePrompts prompts;
-    MainWindow window{link, prompts};
+    TestWindow window{link, prompts};
     explicit SocketRig(const QString &dir) : usb(dir) {}
     QString sendCec()
     {

@@ -8,6 +8,7 @@
 #include "FormConnections.h"
 #include "RecordingAlerts.h"
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "device/DeviceLink.h"
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
@@ -151,7 +152,7 @@ class FormTest : public QObject
     RecordingAlerts alerts_;
     DeviceLink link_{usb_, clock_, alerts_};
     FakePrompts prompts_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<TestWindow> window_;
 
     template <class T> T *find(const QString &name) const { return window_->findChild<T *>(name); }
 
@@ -195,7 +196,7 @@ private slots:
 void FormTest::initTestCase()
 {
     previousHandler = qInstallMessageHandler(captureMessages);
-    window_ = std::make_unique<MainWindow>(link_, prompts_);
+    window_ = std::make_unique<TestWindow>(link_, prompts_);
     QVERIFY(!link_.isOpen());
     QVERIFY(!window_->initialised());
 }
@@ -214,7 +215,7 @@ void FormTest::connectionsResolve()
 void FormTest::everyConnectionIsMadeOnce()
 {
     // A window of its own: checking a connection removes it.
-    MainWindow probe(link_, prompts_);
+    TestWindow probe(link_, prompts_);
     for (const Connection &c : Connections) {
         QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
         QVERIFY2(sender, c.sender);
@@ -230,7 +231,7 @@ void FormTest::everyConnectionIsMadeOnce()
 
 void FormTest::noOtherConnectionsReachTheWindow()
 {
-    MainWindow probe(link_, prompts_);
+    TestWindow probe(link_, prompts_);
     for (const Connection &c : Connections) {
         QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
         QVERIFY(sender);
@@ -815,7 +816,7 @@ void FormTest::connectedWindowFits()
     RecordingAlerts alerts;
     DeviceLink link(usb, clock, alerts);
     FakePrompts prompts;
-    MainWindow w(link, prompts);
+    TestWindow w(link, prompts);
     QVERIFY(w.initialised());
     if (!storedHdr.isEmpty())
         QCOMPARE(w.findChild<QTextEdit *>("IFtext")->toPlainText().size(), 31 * 3 - 1);

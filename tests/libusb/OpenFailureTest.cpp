@@ -3,6 +3,7 @@
 #include "FakeUsbApi.h"
 #include "RecordingAlerts.h"
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "device/DeviceLink.h"
 
 #include <QStatusBar>
@@ -56,7 +57,7 @@ private slots:
         ::dup2(errors.handle(), STDERR_FILENO);
         QString shown;
         {
-            MainWindow window(link, prompts);
+            TestWindow window(link, prompts);
             shown = window.statusBar()->currentMessage();
         }
         std::fflush(stderr);

@@ -1,7 +1,8 @@
 // A device that stops answering: the poll cycle waits at most one time-out per tick, backs off,
 // says so in the status bar, and returns to the normal cycle at the first answered tick.
+#include "TestWindow.h"
+#include "app/FormBinding.h"
 #include "app/MainWindow.h"
-#include "settings/RegisterMap.h"
 
 #include "FakePrompts.h"
 #include "ModelLink.h"
@@ -21,11 +22,11 @@ const QString NotAnswering = QStringLiteral("KORVALIS not answering");
 
 struct Rig : ModelLink {
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestWindow> window;
 
     void start()
     {
-        window = std::make_unique<MainWindow>(link, prompts);
+        window = std::make_unique<TestWindow>(link, prompts);
         tick(); // finishes the start-up EDID wait: later ticks are plain polls
         model.setBusy(false);
         model.clearLog();
@@ -44,10 +45,11 @@ struct Rig : ModelLink {
     int pollInterval() const
     {
         int found = -1, count = 0;
-        for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(window.get()))
-            if (t.interval >= MainWindow::PollIntervalMs) {
-                found = t.interval;
-                ++count;
+        for (int interval = session::WindowSession::PollIntervalMs;
+             interval <= session::WindowSession::SilentMaxIntervalMs; interval += 1000)
+            if (const int n = window->pollTimers(interval)) {
+                found = interval;
+                count += n;
             }
         return count == 1 ? found : -1;
     }
@@ -97,7 +99,7 @@ void PollBackOffTest::backsOffAndRecovers()
     rig.tick();
     const QList<QByteArray> healthyTick = rig.model.requests();
     QVERIFY(healthyTick.size() > 2);
-    QCOMPARE(rig.pollInterval(), MainWindow::PollIntervalMs);
+    QCOMPARE(rig.pollInterval(), session::WindowSession::PollIntervalMs);
 
     rig.silence(silentCode);
     for (int expected : {6000, 12000, 24000, 30000, 30000}) {
@@ -117,7 +119,7 @@ void PollBackOffTest::backsOffAndRecovers()
     rig.model.clearLog();
     QVERIFY(rig.tick() < DeviceLink::ReplyTimeoutMs);
     QCOMPARE(rig.model.requests(), healthyTick);
-    QCOMPARE(rig.pollInterval(), MainWindow::PollIntervalMs);
+    QCOMPARE(rig.pollInterval(), session::WindowSession::PollIntervalMs);
     QCOMPARE(rig.bar()->currentMessage(), QString());
 }
 
@@ -135,7 +137,7 @@ void PollBackOffTest::userCommandStillSent()
     auto *off = rig.window->findChild<QAbstractButton *>(QStringLiteral("autoSwDis"));
     QVERIFY(off != nullptr);
     off->click();
-    const int reg = settings::registerOf(settings::Id::SetAutoSwitch);
+    const int reg = binding::registerOf(settings::Id::SetAutoSwitch);
     QCOMPARE(rig.model.registerWrites(std::uint8_t(reg)), QList<std::uint8_t>{0});
     QVERIFY(rig.clock.now - before >= DeviceLink::ReplyTimeoutMs); // waited for its reply
     QCOMPARE(rig.pollInterval(), 12000);                           // only ticks pace the poll

@@ -1,8 +1,9 @@
 // The settings poll, the setting slots and the factory reset, end to end: the real window with
 // its form, talking to the in-process device model. Requests are checked byte for byte.
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "device/DeviceLink.h"
-#include "settings/RegisterMap.h"
+#include "app/FormBinding.h"
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
 
@@ -34,14 +35,14 @@ bool isRegisterWrite(const QByteArray &r)
 // One device and one window on it, in fake time.
 struct Rig : ModelLink {
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestWindow> window;
 
     // Starts the window on the device's current settings and runs the first tick (which also
     // finishes the start-up EDID wait), so later ticks are plain polls.
     void start()
     {
         model.setBusy(false);
-        window = std::make_unique<MainWindow>(link, prompts);
+        window = std::make_unique<TestWindow>(link, prompts);
         tick();
         model.setBusy(false);
         model.clearLog();
@@ -97,13 +98,13 @@ struct Rig : ModelLink {
                 s += " index " + QString::number(c->currentIndex());
             out << s;
         };
-        for (const settings::Row &r : settings::table()) {
+        for (const binding::Row &r : binding::table()) {
             for (const char *c : r.controls)
                 add(c);
             for (const char *c : r.dependents)
                 add(c);
         }
-        add(settings::EdidEditor);
+        add(binding::EdidEditor);
         return out;
     }
 };
@@ -140,12 +141,12 @@ void SettingsWindowTest::formHasTheSettingControls()
 {
     Rig rig;
     rig.start();
-    for (const settings::Row &r : settings::table())
+    for (const binding::Row &r : binding::table())
         for (const char *c : r.controls)
             if (c != nullptr)
                 QVERIFY2(rig.find<QWidget>(c) != nullptr, c);
-    QVERIFY(rig.find<QWidget>(settings::EdidEditor) != nullptr);
-    QVERIFY(rig.find<QLineEdit>(settings::ResetEdit) != nullptr);
+    QVERIFY(rig.find<QWidget>(binding::EdidEditor) != nullptr);
+    QVERIFY(rig.find<QLineEdit>(binding::ResetEdit) != nullptr);
     QVERIFY(rig.find<QAbstractButton>("pbReset") != nullptr);
 }
 
@@ -153,7 +154,7 @@ void SettingsWindowTest::startUpFillsCombosWithoutWriting()
 {
     Rig rig;
     rig.model.setBusy(false);
-    rig.window = std::make_unique<MainWindow>(rig.link, rig.prompts);
+    rig.window = std::make_unique<TestWindow>(rig.link, rig.prompts);
     QVERIFY(rig.window->initialised());
     // Filling the combo boxes runs their slots before the flag is set: nothing may go out.
     for (int reg : {0, 14, 28, 32})
@@ -245,14 +246,14 @@ void SettingsWindowTest::edidModeAvailability()
     Rig rig;
     rig.set(2, 3); // start in CUSTOM with everything available
     rig.start();
-    QVERIFY(rig.find<QWidget>(settings::EdidEditor)->isEnabled());
+    QVERIFY(rig.find<QWidget>(binding::EdidEditor)->isEnabled());
 
     rig.set(9, available);
     rig.set(2, mode);
     rig.tick();
     for (const char *name : {"automixEDID", "fixedEDID", "customEDID"})
         QCOMPARE(rig.find<QWidget>(name)->isEnabled(), buttons);
-    QCOMPARE(rig.find<QWidget>(settings::EdidEditor)->isEnabled(), editor);
+    QCOMPARE(rig.find<QWidget>(binding::EdidEditor)->isEnabled(), editor);
     QVERIFY(rig.registerWrites().isEmpty()); // radio buttons never write back
 }
 

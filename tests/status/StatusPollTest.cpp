@@ -1,6 +1,7 @@
 #include "FakeLink.h"
 #include "FakePrompts.h"
 #include "app/MainWindow.h"
+#include "TestWindow.h"
 #include "cec_infoframes/ColonHex.h"
 #include "device/DeviceLink.h"
 #include "sim/DeviceModel.h"
@@ -73,7 +74,7 @@ class StatusPollTest : public QObject
     struct Rig : FakeLink {
         FakePrompts prompts;
         BlockDevice device;
-        std::unique_ptr<MainWindow> window;
+        std::unique_ptr<TestWindow> window;
 
         explicit Rig(bool attached = true)
         {
@@ -82,7 +83,7 @@ class StatusPollTest : public QObject
             usb.responder = [this](const QByteArray &r) { return device.answer(r); };
         }
         ~Rig() { window.reset(); }
-        void start() { window = std::make_unique<MainWindow>(link, prompts); }
+        void start() { window = std::make_unique<TestWindow>(link, prompts); }
         void tick() { StatusPollTest::tick(*window); }
     };
     std::unique_ptr<Rig> rig;
@@ -268,7 +269,7 @@ private slots:
         RecordingAlerts alerts;
         DeviceLink link(usb, clock, alerts);
         FakePrompts prompts;
-        MainWindow window(link, prompts);
+        TestWindow window(link, prompts);
 
         const QString before = text(window, "label_video_format");
         QCOMPARE(before, QStringLiteral("Input : 1920x1080p60 HDMI, HDCP 1.4"));

@@ -34,6 +34,10 @@ public:
     {
         shown.append({"about", title, text, QString(), parent != nullptr});
     }
+    void alert(const QString &text) override
+    {
+        shown.append({"alert", QStringLiteral(" "), text, QString(), false});
+    }
     Answer question(const QString &title, const QString &text,
                     const QString &informativeText) override
     {

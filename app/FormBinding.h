@@ -2,8 +2,11 @@
 
 #include "device/Commands.h"
 #include "settings/SettingId.h"
+#include "settings/SettingsPoll.h"
 
 #include <QString>
+
+class QWidget;
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -13,8 +16,13 @@
 // on the controls, and what each setting slot computes from them. Register numbers, setting
 // bytes and the values the controls stand for come from the catalog (settings/Catalog.h);
 // this file only says which controls show and write each catalog row.
-namespace settings
+namespace binding
 {
+
+using settings::Id;
+using settings::NoByte;
+using settings::NoRegister;
+using settings::NoValue;
 
 // How the poll shows a setting byte. `values` hold the catalog value of each control.
 enum class Show : std::uint8_t {
@@ -60,9 +68,6 @@ const Row *findBySlot(const char *slotSignature);
 // The editor of the EDID tab; its enabled state follows the poll (see pollOperations).
 constexpr const char *EdidEditor = "EDIDtext";
 
-// The order in which a settings block is applied; later rows override earlier ones.
-const std::vector<Id> &applyOrder();
-
 // ---- Poll side --------------------------------------------------------------------------
 
 struct ControlOp {
@@ -80,14 +85,6 @@ struct ControlOp {
     const char *source = nullptr; // EnableIfChecked
     bool operator==(const ControlOp &o) const;
 };
-
-enum class PollOutcome { Apply, DeviceBusy, ReadFailed };
-
-// Step 3 and 4 of a poll: whether the two reads let the block be applied.
-PollOutcome decidePoll(bool settingsRead, const cmd::ReplyBuffer &block, bool infoBlockRead);
-
-// The 40 setting bytes of a settings block (block bytes 2 .. 41).
-std::array<std::uint8_t, cmd::SettingsBytes> settingBytes(const cmd::ReplyBuffer &block);
 
 // The operations that show one row's byte value.
 std::vector<ControlOp> rowOperations(Id id, int byteValue);
@@ -108,18 +105,26 @@ public:
 // The value `id`'s slot sends, or nothing when the slot must not write.
 std::optional<int> slotValue(Id id, const ControlStates &controls, bool initialised);
 
+// The form's controls as the binding sees them. A control missing from the form reads as
+// unchecked / empty and ignores operations.
+class FormControls : public ControlStates
+{
+public:
+    explicit FormControls(QWidget &root) : root_(root) {}
+    bool isChecked(const char *name) const override;
+    int currentIndex(const char *name) const override;
+    // Without the control's signals: what the device shows writes nothing back from here (the
+    // device thread sends a poll's write-backs itself).
+    void apply(const ControlOp &op);
+
+private:
+    QWidget &root_;
+};
+
 // ---- Factory reset ----------------------------------------------------------------------
 
-constexpr const char *ResetWord = "RESET";
 constexpr const char *ResetClearSettings = "cbClearSettings";
 constexpr const char *ResetClearEdid = "cbClearEdid";
 constexpr const char *ResetEdit = "leReset";
 
-struct ResetDecision {
-    enum Kind { WrongWord, NoChoice, Send } kind;
-    int value = 0; // Send: 1 EDID, 2 settings, 3 both
-};
-
-ResetDecision decideReset(const QString &typed, bool clearSettings, bool clearEdid);
-
-} // namespace settings
+} // namespace binding

@@ -1,11 +1,12 @@
 // The register map without widgets: poll operations, slot values, poll and reset decisions.
-#include "settings/RegisterMap.h"
+#include "app/FormBinding.h"
 
 #include <QMap>
 #include <QSet>
 #include <QtTest>
 
 using namespace settings;
+using namespace binding;
 
 namespace
 {
@@ -101,7 +102,7 @@ void RegisterMapTest::applyOrderFollowsTheSteps()
     const QList<int> expected = {0,  19, 30, 32, 1,  2,  3,  4,  6,  11, 10, 9, 13, 14, 17, 15,
                                  16, 18, 21, 35, 37, 38, 36, 24, 22, 26, 27, 5, 29, 28, 31, 33};
     QList<int> actual;
-    for (Id id : applyOrder())
+    for (Id id : settings::showOrder())
         actual << row(id).byte;
     QCOMPARE(actual, expected);
 }
@@ -168,7 +169,7 @@ void RegisterMapTest::pollIsTheRowsInOrder()
     for (int k = 0; k < cmd::SettingsBytes; ++k)
         bytes[std::size_t(k)] = std::uint8_t(k % 4);
     QStringList expected;
-    for (Id id : applyOrder())
+    for (Id id : settings::showOrder())
         expected << describe(rowOperations(id, bytes[std::size_t(row(id).byte)]));
     const QStringList actual = describe(pollOperations(bytes));
     QCOMPARE(actual, expected);
@@ -241,7 +242,7 @@ void RegisterMapTest::slotValue()
     const Row &r = row(Id(id));
     if (index >= 0)
         controls.indexes.insert(QLatin1String(r.controls[0]), index);
-    const std::optional<int> value = settings::slotValue(Id(id), controls, initialised);
+    const std::optional<int> value = binding::slotValue(Id(id), controls, initialised);
     QCOMPARE(value.value_or(-1), expected);
 }
 
@@ -304,4 +305,4 @@ void RegisterMapTest::decideReset()
 }
 
 QTEST_GUILESS_MAIN(RegisterMapTest)
-#include "RegisterMapTest.moc"
+#include "FormBindingTest.moc"

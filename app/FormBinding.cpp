@@ -1,11 +1,18 @@
-#include "settings/RegisterMap.h"
+#include "app/FormBinding.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QWidget>
 
 #include "settings/Catalog.h"
 
 #include <cstring>
 
-namespace settings
+namespace binding
 {
+
+using namespace settings;
 
 namespace
 {
@@ -252,40 +259,6 @@ const Row *findBySlot(const char *slotSignature)
     return nullptr;
 }
 
-const std::vector<Id> &applyOrder()
-{
-    static const std::vector<Id> order = {
-        // combo boxes
-        Id::SetActivePort, Id::changeCustomEdid, Id::setCecLa, Id::setEdidAlgo,
-        // audio source, EDID mode, HDCP, 4:2:0, auto switch with the priority buttons
-        Id::SetAudioSource, Id::SetEDID_Mode, Id::SetHDCP_Version, Id::SetOut_420,
-        Id::SetAutoSwitch,
-        // what the device lets the user change
-        Id::AudioAvailable, Id::HdcpAvailable, Id::EdidAvailable,
-        // EDID option boxes
-        Id::force2c, Id::force51, Id::forceFullAudio, Id::set3D, Id::forceHdr,
-        // radio pairs and the remaining boxes
-        Id::setSwPriority, Id::CecLpRepurp, Id::setHpdForce, Id::setEvenOdd, Id::setSenderReceiver,
-        Id::setSplitEnable, Id::hdrSamsung, Id::hdrForceActivate, Id::setLogoLed, Id::setBlueLed,
-        Id::setCEC, Id::setYUV, Id::setBt2020, Id::setAVR, Id::setAviPers};
-    return order;
-}
-
-PollOutcome decidePoll(bool settingsRead, const cmd::ReplyBuffer &block, bool infoBlockRead)
-{
-    if (cmd::deviceBusy(block))
-        return PollOutcome::DeviceBusy;
-    return settingsRead && infoBlockRead ? PollOutcome::Apply : PollOutcome::ReadFailed;
-}
-
-std::array<std::uint8_t, cmd::SettingsBytes> settingBytes(const cmd::ReplyBuffer &block)
-{
-    std::array<std::uint8_t, cmd::SettingsBytes> bytes{};
-    for (int k = 0; k < cmd::SettingsBytes; ++k)
-        bytes[std::size_t(k)] = block[std::size_t(k + 2)];
-    return bytes;
-}
-
 std::vector<ControlOp> rowOperations(Id id, int byteValue)
 {
     std::vector<ControlOp> ops;
@@ -296,7 +269,7 @@ std::vector<ControlOp> rowOperations(Id id, int byteValue)
 std::vector<ControlOp> pollOperations(const std::array<std::uint8_t, cmd::SettingsBytes> &bytes)
 {
     std::vector<ControlOp> ops;
-    for (Id id : applyOrder()) {
+    for (Id id : settings::showOrder()) {
         const Row &r = row(id);
         if (r.byte >= 0 && r.byte < cmd::SettingsBytes)
             appendRowOps(r, bytes[std::size_t(r.byte)], ops);
@@ -334,17 +307,44 @@ std::optional<int> slotValue(Id id, const ControlStates &controls, bool initiali
     return std::nullopt;
 }
 
-ResetDecision decideReset(const QString &typed, bool clearSettings, bool clearEdid)
+bool FormControls::isChecked(const char *name) const
 {
-    if (typed != QLatin1String(ResetWord))
-        return {ResetDecision::WrongWord};
-    if (clearSettings && clearEdid)
-        return {ResetDecision::Send, reset::Both};
-    if (clearSettings)
-        return {ResetDecision::Send, reset::Settings};
-    if (clearEdid)
-        return {ResetDecision::Send, reset::Edid};
-    return {ResetDecision::NoChoice};
+    const auto *button = root_.findChild<QAbstractButton *>(QLatin1String(name));
+    return button != nullptr && button->isChecked();
 }
 
-} // namespace settings
+int FormControls::currentIndex(const char *name) const
+{
+    const auto *box = root_.findChild<QComboBox *>(QLatin1String(name));
+    return box != nullptr ? box->currentIndex() : -1;
+}
+
+void FormControls::apply(const ControlOp &op)
+{
+    switch (op.kind) {
+    case ControlOp::Check:
+    case ControlOp::Uncheck:
+        if (auto *button = root_.findChild<QAbstractButton *>(QLatin1String(op.name))) {
+            const QSignalBlocker quiet(button);
+            button->setChecked(op.kind == ControlOp::Check);
+        }
+        return;
+    case ControlOp::SetIndex:
+        if (auto *box = root_.findChild<QComboBox *>(QLatin1String(op.name))) {
+            const QSignalBlocker quiet(box);
+            box->setCurrentIndex(op.index);
+        }
+        return;
+    case ControlOp::Enable:
+    case ControlOp::Disable:
+    case ControlOp::EnableIfChecked:
+        if (auto *widget = root_.findChild<QWidget *>(QLatin1String(op.name))) {
+            const bool on = op.kind == ControlOp::Enable ||
+                            (op.kind == ControlOp::EnableIfChecked && isChecked(op.source));
+            widget->setEnabled(on);
+        }
+        return;
+    }
+}
+
+} // namespace binding

@@ -1,0 +1,202 @@
+#include "session/DeviceWorker.h"
+
+#include "device/DeviceLink.h"
+#include "session/AlertQueue.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace session
+{
+
+DeviceWorker::DeviceWorker(DeviceLink &link, Mode mode, AlertQueue *alerts)
+    : link_(link), mode_(mode), alerts_(alerts), session_(link), window_(session_)
+{
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &DeviceWorker::requestTick);
+    if (mode_ == Mode::Threaded) {
+        thread_.setObjectName(QStringLiteral("device"));
+        moveToThread(&thread_);
+        thread_.start();
+    }
+}
+
+DeviceWorker::~DeviceWorker()
+{
+    stop();
+}
+
+void DeviceWorker::post(std::function<void()> job)
+{
+    {
+        const QMutexLocker lock(&mutex_);
+        if (stopping_)
+            return;
+        queue_.push_back(std::move(job));
+    }
+    if (mode_ == Mode::Inline)
+        drain();
+    else
+        QMetaObject::invokeMethod(this, &DeviceWorker::drain, Qt::QueuedConnection);
+}
+
+void DeviceWorker::drain()
+{
+    // A job posted from inside a job (a result handler that starts another operation) waits
+    // for the running one: one exchange sequence at a time.
+    if (draining_)
+        return;
+    draining_ = true;
+    for (;;) {
+        std::function<void()> job;
+        {
+            const QMutexLocker lock(&mutex_);
+            if (queue_.empty())
+                break;
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        job();
+    }
+    draining_ = false;
+}
+
+void DeviceWorker::deliver(const QPointer<QObject> &context, std::function<void()> call)
+{
+    if (context.isNull())
+        return;
+    if (mode_ == Mode::Inline || context->thread() == QThread::currentThread())
+        call();
+    else
+        QMetaObject::invokeMethod(context.data(), std::move(call), Qt::QueuedConnection);
+}
+
+void DeviceWorker::deliverAlerts()
+{
+    if (alerts_ == nullptr || !alertHandler_)
+        return;
+    const QStringList texts = alerts_->take();
+    if (!texts.isEmpty())
+        deliver(alertContext_, [h = alertHandler_, texts] { h(texts); });
+}
+
+void DeviceWorker::startTimer(int intervalMs)
+{
+    timer_->start(intervalMs);
+    timerIntervalMs_ = intervalMs;
+    timerRunning_ = true;
+}
+
+void DeviceWorker::startUp(const QByteArray &id, QObject *context,
+                           std::function<void(const StartUpResult &)> done)
+{
+    post([this, id, context = QPointer<QObject>(context), done = std::move(done)] {
+        StartUpResult result = window_.startUp(id, progress());
+        // The reason line must reach the window before any box opens: the boxes travel with it.
+        if (alerts_ != nullptr)
+            result.alerts = alerts_->take();
+        if (result.opened)
+            startTimer(WindowSession::PollIntervalMs);
+        if (done)
+            deliver(context, [done, result] { done(result); });
+    });
+}
+
+void DeviceWorker::requestTick()
+{
+    {
+        const QMutexLocker lock(&mutex_);
+        // Ticks never pile up behind a long operation.
+        if (tickQueued_)
+            return;
+        tickQueued_ = true;
+    }
+    post([this] { tick(); });
+}
+
+void DeviceWorker::tick()
+{
+    {
+        const QMutexLocker lock(&mutex_);
+        tickQueued_ = false;
+    }
+    const TickResult result = window_.tick(progress());
+    if (result.restartTimer && timerRunning_)
+        startTimer(result.nextIntervalMs);
+    deliverAlerts();
+    if (tickHandler_)
+        deliver(tickContext_, [h = tickHandler_, result] { h(result); });
+}
+
+edid::Progress DeviceWorker::progress()
+{
+    return [this](int value, int maximum) {
+        if (progressHandler_)
+            deliver(progressContext_,
+                    [h = progressHandler_, value, maximum] { h(value, maximum); });
+    };
+}
+
+void DeviceWorker::setTickHandler(QObject *context, std::function<void(const TickResult &)> h)
+{
+    tickContext_ = context;
+    tickHandler_ = std::move(h);
+}
+
+void DeviceWorker::setProgressHandler(QObject *context, std::function<void(int, int)> h)
+{
+    progressContext_ = context;
+    progressHandler_ = std::move(h);
+}
+
+void DeviceWorker::setAlertHandler(QObject *context, std::function<void(const QStringList &)> h)
+{
+    alertContext_ = context;
+    alertHandler_ = std::move(h);
+}
+
+bool DeviceWorker::pollTimerRunning() const
+{
+    return timerRunning_;
+}
+
+int DeviceWorker::pollIntervalMs() const
+{
+    return timerIntervalMs_;
+}
+
+void DeviceWorker::stop()
+{
+    if (stopped_)
+        return;
+    stopped_ = true;
+    {
+        const QMutexLocker lock(&mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    link_.abortExchanges();
+    if (mode_ == Mode::Threaded && thread_.isRunning()) {
+        QThread *home = QCoreApplication::instance() != nullptr
+                            ? QCoreApplication::instance()->thread()
+                            : QThread::currentThread();
+        // Runs after the current job: the timer is stopped on its own thread and the worker
+        // comes home before the thread ends.
+        QMetaObject::invokeMethod(
+            this,
+            [this, home] {
+                timer_->stop();
+                moveToThread(home);
+                thread_.quit();
+            },
+            Qt::QueuedConnection);
+        thread_.wait();
+    } else {
+        timer_->stop();
+    }
+    timerRunning_ = false;
+    link_.closeDevice();
+    link_.resumeExchanges();
+}
+
+} // namespace session
