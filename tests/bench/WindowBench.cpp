@@ -124,6 +124,7 @@ int main(int argc, char *argv[])
         Device d;
         d.model.setSetting(2, 3); // CUSTOM mode, table 1: the upload is allowed
         d.model.setSetting(19, 1);
+        d.model.setBusy(false);
         d.open();
         d.waitForStartUp();
         row("EDID write (3 s)", meter.measure(3000, [&] {
