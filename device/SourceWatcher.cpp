@@ -38,8 +38,9 @@ SourceWatcher::SourceWatcher(Clock &clock, QByteArray id,
 void SourceWatcher::look(Tracked &t, std::vector<DeviceEvent> &events)
 {
     std::vector<DeviceSource::Seen> now;
+    const QString place = QString::fromLocal8Bit(id_);
     for (const DeviceSource::Seen &s : t.source->scan())
-        if (id_.isEmpty() || s.id == id_)
+        if (id_.isEmpty() || s.id == id_ || s.where == place)
             now.push_back(s);
     const bool simulated = t.source->simulated();
     // Departures first: a replug at a new address leaves, then arrives.

@@ -16,7 +16,8 @@ class SourceWatcher : public DeviceWatcher
 public:
     static constexpr std::uint32_t RescanMs = 1000;
 
-    // `id` empty: every device; otherwise only devices with this identification string.
+    // `id` empty: every device; otherwise only devices with this identification string, or the
+    // one at this place ("1-4.2", a socket file).
     SourceWatcher(Clock &clock, QByteArray id, std::vector<std::unique_ptr<DeviceSource>> sources);
 
     std::vector<DeviceEvent> poll(int maxWaitMs) override;
