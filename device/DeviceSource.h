@@ -19,7 +19,7 @@ public:
 
     virtual ~DeviceSource() = default;
     virtual bool simulated() const = 0;
-    // False: nothing tells of changes right now, so the watcher looks once a second.
+    // False: nothing tells of changes right now, so the watcher looks again within a second.
     virtual bool eventDriven() const = 0;
     // Descriptors to wait on; none for a source that only rescans.
     virtual void descriptors(std::vector<pollfd> &fds) = 0;

@@ -10,7 +10,7 @@ struct libusb_device;
 
 // Real USB devices of the library's kind. With libusb's hotplug capability, its callbacks only
 // note that something changed (no transfer may run inside them); the look itself reads sysfs,
-// as the listing does. Without it, the watcher rescans once a second.
+// as the listing does. Without it, the watcher rescans a little more often than once a second.
 class LibUsbSource : public DeviceSource
 {
 public:

@@ -14,7 +14,8 @@ class Clock;
 class SourceWatcher : public DeviceWatcher
 {
 public:
-    static constexpr std::uint32_t RescanMs = 1000;
+    // A little under a second, so that a look and its report fit within one second.
+    static constexpr std::uint32_t RescanMs = 900;
 
     // `id` empty: every device; otherwise only devices with this identification string, or the
     // one at this place ("1-4.2", a socket file).
