@@ -158,6 +158,25 @@ private slots:
         QVERIFY(w->present().empty());
     }
 
+    // The remove event can come while sysfs still shows the device: it is gone all the same,
+    // and it stays gone when sysfs catches up.
+    void departureBeforeSysfsCatchesUp()
+    {
+        std::unique_ptr<SourceWatcher> w = usbWatcher(true);
+        if (!w)
+            QSKIP("libusb offers no hotplug events here");
+        UsbfsDevice &d = add(unit(5, "2"));
+        QCOMPARE(within1s(*w), Events{"arrival 2023 real 200-2"});
+        const QByteArray path = "/sys/devices/korvalis-test/usb200/200-2";
+        umockdev_testbed_uevent(testbed_, path.constData(), "remove");
+        QCOMPARE(within1s(*w), Events{"departure 2023 real 200-2"});
+        d.unplug();
+        umockdev_testbed_remove_device(testbed_, path.constData());
+        add(unit(9, "3")); // another look, once sysfs no longer shows the first
+        QCOMPARE(within1s(*w), Events{"arrival 2023 real 200-3"});
+        QCOMPARE(int(w->present().size()), 1);
+    }
+
     void rescanPeriod()
     {
         std::unique_ptr<SourceWatcher> w = usbWatcher(false);
