@@ -32,9 +32,9 @@ struct Backend {
     session::Locator locate; // where a listed device is
     // list --watch: a watcher of the devices named `idOrPath` (empty: every device); without
     // it, --watch is refused.
-    std::function<std::unique_ptr<DeviceWatcher>(const QByteArray &idOrPath)> watch;
+    std::function<std::unique_ptr<DeviceWatcher>(const QByteArray &idOrPath)> watch = {};
     // list --watch: from now on an interrupt ends the watch; returns the flag it sets.
-    std::function<const std::atomic<bool> *()> catchInterrupt;
+    std::function<const std::atomic<bool> *()> catchInterrupt = {};
 };
 
 // Between two looks for a device that --wait waits for, and the longest wait of one watch poll.

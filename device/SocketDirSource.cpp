@@ -49,12 +49,11 @@ bool SocketDirSource::drain()
         changed = true;
         for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
             const auto *e = reinterpret_cast<const inotify_event *>(buffer + at);
-            if (e->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_Q_OVERFLOW)) {
-                // The directory went (or events were lost): look, and watch again if it is back.
-                if (!(e->mask & IN_Q_OVERFLOW)) {
-                    ::inotify_rm_watch(inotify_, watch_);
-                    watch_ = -1;
-                }
+            // The directory went: look, and watch it again if it is back. (A late notice about
+            // an earlier watch must not end the current one.)
+            if (e->wd == watch_ && (e->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF))) {
+                ::inotify_rm_watch(inotify_, watch_);
+                watch_ = -1;
             }
             at += ssize_t(sizeof(inotify_event)) + e->len;
         }

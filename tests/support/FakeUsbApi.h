@@ -15,7 +15,7 @@ struct FakeDevice {
     bool stringQueryFails = false;
     int openStatus = 0;
     int closeStatus = 0;
-    QString where; // the place UsbApi::where reports
+    QString where = QString(); // the place UsbApi::where reports
 };
 
 // One scripted answer to one request: bytes after a delay (fake ms), or nothing at all.
