@@ -2,11 +2,16 @@
 
 #include "cli/Output.h"
 #include "cli/Request.h"
+#include "device/Clock.h"
+#include "device/FindDevice.h"
+#include "device/OpenRetry.h"
+#include "device/UsbApi.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
 #include "session/DeviceSession.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QIODevice>
 #include <QJsonDocument>
@@ -303,8 +308,70 @@ QString openFailureLine(OpenFailure failure, const QByteArray &id)
     if (failure == OpenFailure::NotConnected)
         return QStringLiteral("no KORVALIS device with id %1 is connected ('korvalis-cli list' "
                               "shows what is)")
-            .arg(QString::fromLatin1(id));
+            .arg(QString::fromLocal8Bit(id));
     return openFailureMessage(failure);
+}
+
+// Prints the devices present, then each arrival and departure as it comes, until interrupted.
+int watchDevices(const Request &r, const Backend &backend, const Streams &io)
+{
+    if (!backend.watch || !backend.catchInterrupt)
+        return complain(io.err, exitcode::Usage, QStringLiteral("--watch is not available here"));
+    const std::unique_ptr<DeviceWatcher> watcher =
+        backend.watch(r.deviceGiven ? r.deviceId : QByteArray());
+    const std::atomic<bool> *interrupted = backend.catchInterrupt();
+    const auto print = [&](const QString &what, const WatchedDevice &device) {
+        const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+        if (r.json)
+            io.out.write(
+                QJsonDocument(watchObject(time, what, device)).toJson(QJsonDocument::Compact) +
+                '\n');
+        else
+            io.out.write(watchLine(time, what, device).toUtf8() + '\n');
+    };
+    for (const WatchedDevice &d : watcher->present())
+        print(QStringLiteral("present"), d);
+    while (!interrupted->load()) {
+        for (const DeviceEvent &e : watcher->poll(WatchPollMs))
+            print(e.kind == DeviceEvent::Arrival ? QStringLiteral("arrival")
+                                                 : QStringLiteral("departure"),
+                  e.device);
+    }
+    return exitcode::Ok;
+}
+
+// Opens the device named by an identification string or a place, after waiting up to
+// `waitSeconds` for it to appear and up to the permission retry for the right to open it.
+OpenFailure openNamed(session::DeviceSession &s, const Backend &backend, const Request &r)
+{
+    Clock &clock = backend.clock;
+    const std::uint32_t start = clock.tickCount();
+    const std::uint32_t waitMs = std::uint32_t(r.waitSeconds) * 1000u;
+    std::optional<std::uint32_t> index = findDeviceIndex(backend.usb, r.deviceId);
+    while (!index && clock.tickCount() - start < waitMs) {
+        clock.sleep(WaitStepMs);
+        index = findDeviceIndex(backend.usb, r.deviceId);
+    }
+    if (!index)
+        return OpenFailure::NotConnected;
+    UsbApi::Handle probe = UsbApi::NoHandle;
+    const int status = openWithPermissionRetry(backend.usb, *index, clock, &probe);
+    if (status != 0)
+        return openFailureOf(status) == OpenFailure::None ? OpenFailure::Other
+                                                          : openFailureOf(status);
+    backend.usb.close(probe);
+    // The link keeps the identification string, to find the unit again after a loss.
+    char id[UsbApi::StringBufferSize] = {};
+    if (backend.usb.getProductString(*index, id, 0) != 0)
+        return OpenFailure::NotConnected;
+    id[sizeof id - 1] = '\0';
+    DeviceLink &link = s.link();
+    if (!link.findDevice(QByteArray(id), link.deviceIndexRef()))
+        return OpenFailure::NotConnected;
+    link.deviceIndexRef() = *index; // the unit asked for, not the first with its id
+    if (!link.openDevice(*index))
+        return link.openFailure() == OpenFailure::None ? OpenFailure::Other : link.openFailure();
+    return OpenFailure::None;
 }
 
 } // namespace
@@ -320,6 +387,8 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
         return exitcode::Ok;
     }
 
+    if (r.command == Command::List && r.watch)
+        return watchDevices(r, backend, streams);
     if (r.command == Command::List) {
         const auto devices = session::listDevices(backend.usb, backend.locate);
         const std::vector<session::ListedDevice> none;
@@ -332,7 +401,7 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
     }
 
     session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
-    const OpenFailure failure = s.open(r.deviceId);
+    const OpenFailure failure = openNamed(s, backend, r);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     return Runner(s, r, streams).run();

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "device/DeviceWatcher.h"
 #include "session/DeviceList.h"
 
 #include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
 
 class Alerts;
 class Clock;
@@ -26,7 +30,16 @@ struct Backend {
     Clock &clock;
     Alerts &alerts;
     session::Locator locate; // where a listed device is
+    // list --watch: a watcher of the devices named `idOrPath` (empty: every device); without
+    // it, --watch is refused.
+    std::function<std::unique_ptr<DeviceWatcher>(const QByteArray &idOrPath)> watch = {};
+    // list --watch: from now on an interrupt ends the watch; returns the flag it sets.
+    std::function<const std::atomic<bool> *()> catchInterrupt = {};
 };
+
+// Between two looks for a device that --wait waits for, and the longest wait of one watch poll.
+constexpr std::uint32_t WaitStepMs = 100;
+constexpr int WatchPollMs = 250;
 
 struct Streams {
     QIODevice &out;

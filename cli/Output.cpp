@@ -168,6 +168,22 @@ QJsonObject deviceDocument(const std::vector<session::ListedDevice> &devices)
     return QJsonObject{{"devices", list}};
 }
 
+QString watchLine(const QString &time, const QString &what, const WatchedDevice &device)
+{
+    return QStringLiteral("%1  %2  %3  %4  %5")
+        .arg(time, what, QString::fromLatin1(device.id),
+             device.simulated ? QStringLiteral("simulated") : QStringLiteral("real"), device.where);
+}
+
+QJsonObject watchObject(const QString &time, const QString &what, const WatchedDevice &device)
+{
+    return QJsonObject{{"time", time},
+                       {"event", what},
+                       {"id", QString::fromLatin1(device.id)},
+                       {"simulated", device.simulated},
+                       {"where", device.where}};
+}
+
 QStringList statusLines(const QString &firmware, const StatusTexts &texts,
                         const settings::SettingBytes &bytes)
 {

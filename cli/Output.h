@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/DeviceWatcher.h"
 #include "session/DeviceList.h"
 #include "settings/Catalog.h"
 #include "status/StatusDecoder.h"
@@ -29,6 +30,11 @@ QJsonObject catalogDocument(const settings::SettingBytes &bytes);
 
 QStringList deviceLines(const std::vector<session::ListedDevice> &devices);
 QJsonObject deviceDocument(const std::vector<session::ListedDevice> &devices);
+
+// list --watch: one line, or one object, per device present at the start ("present") and per
+// arrival and departure.
+QString watchLine(const QString &time, const QString &what, const WatchedDevice &device);
+QJsonObject watchObject(const QString &time, const QString &what, const WatchedDevice &device);
 
 QStringList statusLines(const QString &firmware, const StatusTexts &texts,
                         const settings::SettingBytes &bytes);

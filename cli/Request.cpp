@@ -11,10 +11,12 @@ namespace
 {
 
 const char kUsage[] =
-    "Usage: korvalis-cli [--device ID] [--json] [--quiet] COMMAND ...\n"
+    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
     "\n"
     "Commands:\n"
-    "  list                               every device seen, where it is, whether it opens\n"
+    "  list [--watch]                     every device seen, where it is, whether it opens;\n"
+    "                                     --watch: then every arrival and departure, until\n"
+    "                                     interrupted\n"
     "  status                             firmware, the header lines, every setting\n"
     "  get [NAME...]                      NAME VALUE lines (all settings without names)\n"
     "  set NAME VALUE [NAME VALUE ...]    a value name or a number in range\n"
@@ -29,9 +31,11 @@ const char kUsage[] =
     "  reset settings|edid|all --yes\n"
     "\n"
     "Options:\n"
-    "  --device ID    the device's identification string (default 2023)\n"
+    "  --device ID|PATH  the device's identification string (default 2023), or where it is\n"
+    "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
+    "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
     "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex)\n"
+    "                 edid read --hex); list --watch: one JSON object a line\n"
     "  --quiet        no progress on standard error\n"
     "  --help         this text\n"
     "\n"
@@ -56,6 +60,8 @@ QSet<QString> optionsOf(Command command)
         return {"replace"};
     case Command::Reset:
         return {"yes"};
+    case Command::List:
+        return {"watch"};
     default:
         return {};
     }
@@ -244,7 +250,7 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
 {
     const QSet<QString> allowed = optionsOf(r.command);
     for (const QString &name : given) {
-        if (name == "device" || name == "json" || name == "quiet")
+        if (name == "device" || name == "json" || name == "quiet" || name == "wait")
             continue;
         if (!allowed.contains(name)) {
             error = QStringLiteral("option --%1 does not apply to this command").arg(name);
@@ -258,8 +264,26 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         error = QStringLiteral("--device needs an identification string");
         return false;
     }
-    if (!device.isEmpty())
-        r.deviceId = device.toLatin1();
+    if (!device.isEmpty()) {
+        r.deviceId = device.toLocal8Bit();
+        r.deviceGiven = true;
+    }
+    if (p.isSet("wait")) {
+        bool ok = false;
+        const int seconds = p.value("wait").toInt(&ok, 10);
+        if (!ok || seconds < 0 || seconds > MaxWaitSeconds) {
+            error = QStringLiteral("--wait takes whole seconds from 0 to %1, not '%2'")
+                        .arg(MaxWaitSeconds)
+                        .arg(p.value("wait"));
+            return false;
+        }
+        if (r.command == Command::List) {
+            error = QStringLiteral("option --wait does not apply to this command");
+            return false;
+        }
+        r.waitSeconds = seconds;
+    }
+    r.watch = p.isSet("watch");
 
     switch (r.command) {
     case Command::EdidRead: {
@@ -357,6 +381,8 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     p.addOptions({
         {"device", "", "ID"},
+        {"wait", "", "SECONDS"},
+        {"watch", ""},
         {"json", ""},
         {"quiet", ""},
         {{"h", "help"}, ""},

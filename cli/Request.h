@@ -33,6 +33,8 @@ enum class Command {
     Reset
 };
 
+constexpr int MaxWaitSeconds = 24 * 3600;
+
 struct Assignment {
     const settings::Setting *setting = nullptr;
     int value = 0;
@@ -40,9 +42,12 @@ struct Assignment {
 
 struct Request {
     Command command = Command::Help;
-    QByteArray deviceId = "2023";
+    QByteArray deviceId = "2023"; // or where the unit is: "1-4.2", a socket file
+    bool deviceGiven = false;
     bool json = false;
     bool quiet = false;
+    int waitSeconds = 0; // for the device to appear
+    bool watch = false;  // list: follow arrivals and departures
 
     std::vector<const settings::Setting *> names; // get: empty means all
     std::vector<Assignment> assignments;          // set, edid mode: written in this order

@@ -4,10 +4,13 @@
 #include "device/Clock.h"
 #include "device/CombinedUsbApi.h"
 #include "device/LibUsbApi.h"
+#include "device/SourceWatcher.h"
 #include "device/VirtualUsbApi.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <atomic>
+#include <csignal>
 #include <unistd.h>
 
 namespace
@@ -21,6 +24,24 @@ public:
     void warning(const QString &) override {}
 };
 
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+// Without SA_RESTART, so that the watcher's wait ends at once.
+const std::atomic<bool> *catchInterrupt()
+{
+    struct sigaction action {
+    };
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    return &interrupted;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -33,14 +54,11 @@ int main(int argc, char *argv[])
     CombinedUsbApi usb{&real, &simulated};
     SystemClock clock;
     QuietAlerts alerts;
-    // Real devices come first in the combined count.
-    std::uint32_t realCount = 0;
-    const session::Locator locate = [&](std::uint32_t index, const QString &id) {
-        if (index == 0 && real.getNumDevices(&realCount) != 0)
-            realCount = 0;
-        if (index < realCount)
-            return real.location(index);
-        return simulated.directory() + QLatin1Char('/') + id + QStringLiteral(".sock");
+    const session::Locator locate = [&](std::uint32_t index, const QString &) {
+        return usb.where(index);
+    };
+    const auto watch = [&](const QByteArray &idOrPath) {
+        return makeDeviceWatcher(clock, idOrPath, simulated.directory());
     };
 
     QFile out, err;
@@ -48,6 +66,6 @@ int main(int argc, char *argv[])
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1,
                                ::isatty(STDERR_FILENO) == 1};
-    return cli::run(QCoreApplication::arguments(), cli::Backend{usb, clock, alerts, locate},
-                    streams);
+    return cli::run(QCoreApplication::arguments(),
+                    cli::Backend{usb, clock, alerts, locate, watch, catchInterrupt}, streams);
 }

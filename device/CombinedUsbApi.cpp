@@ -47,6 +47,13 @@ int CombinedUsbApi::getProductString(std::uint32_t index, char *buffer, std::uin
     return b < 0 ? usbstatus::NoDevice : backends_[b].api->getProductString(local, buffer, option);
 }
 
+QString CombinedUsbApi::where(std::uint32_t index) const
+{
+    std::uint32_t local = 0;
+    const int b = locate(index, &local);
+    return b < 0 ? QString() : backends_[b].api->where(local);
+}
+
 int CombinedUsbApi::open(std::uint32_t index, Handle *handle)
 {
     std::uint32_t local = 0;

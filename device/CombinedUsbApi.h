@@ -28,6 +28,7 @@ public:
     int getTimeouts(std::uint32_t *readTimeout, std::uint32_t *writeTimeout) override;
     int checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
                      std::uint32_t *queueStatus) override;
+    QString where(std::uint32_t index) const override;
 
 private:
     struct Backend {

@@ -136,18 +136,12 @@ LibUsbApi::Interface LibUsbApi::vendorInterface(const QByteArray &descriptors,
     return inActive && qualifies() ? current : none;
 }
 
-void LibUsbApi::scan()
+QList<LibUsbApi::Attached> LibUsbApi::attachedDevices()
 {
-    entries_.clear();
+    QList<Attached> found;
     DIR *dir = ::opendir(kDevicesDir);
     if (!dir)
-        return; // no USB bus at all: no devices
-    struct Found {
-        int bus;
-        QByteArray name;
-        Entry entry;
-    };
-    QList<Found> found;
+        return found; // no USB bus at all: no devices
     while (const dirent *e = ::readdir(dir)) {
         const QByteArray name(e->d_name);
         if (name.startsWith('.') || name.contains(':')) // interfaces have a colon
@@ -161,15 +155,20 @@ void LibUsbApi::scan()
         const int bus = numberAttribute(path, "busnum");
         if (interface.number < 0 || bus < 0)
             continue;
-        found.append({bus, name, Entry{path, identification(path), interface}});
+        found.append(Attached{QString::fromLatin1(name), path, bus, numberAttribute(path, "devnum"),
+                              identification(path), interface});
     }
     ::closedir(dir);
     // Stable across replugging into the same port: by bus, then by port path.
-    std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
-        return a.bus != b.bus ? a.bus < b.bus : a.name < b.name;
+    std::sort(found.begin(), found.end(), [](const Attached &a, const Attached &b) {
+        return a.bus != b.bus ? a.bus < b.bus : a.name.toLatin1() < b.name.toLatin1();
     });
-    for (const Found &f : found)
-        entries_.append(f.entry);
+    return found;
+}
+
+void LibUsbApi::scan()
+{
+    entries_ = attachedDevices();
 }
 
 int LibUsbApi::getNumDevices(std::uint32_t *count)
@@ -182,6 +181,11 @@ int LibUsbApi::getNumDevices(std::uint32_t *count)
 QString LibUsbApi::location(std::uint32_t index) const
 {
     return index < std::uint32_t(entries_.size()) ? entries_[int(index)].sysfsPath : QString();
+}
+
+QString LibUsbApi::where(std::uint32_t index) const
+{
+    return index < std::uint32_t(entries_.size()) ? entries_[int(index)].name : QString();
 }
 
 int LibUsbApi::getProductString(std::uint32_t index, char *buffer, std::uint32_t option)

@@ -28,6 +28,16 @@ public:
         int packetSizeIn = 64;
     };
 
+    // One device of the library's kind as sysfs shows it.
+    struct Attached {
+        QString name; // the sysfs name: bus and port path, e.g. "1-4.2"
+        QString sysfsPath;
+        int bus = -1;
+        int address = -1; // changes on every replug
+        QByteArray id;    // empty: neither serial number nor product string
+        Interface interface;
+    };
+
     LibUsbApi();
     ~LibUsbApi() override;
     LibUsbApi(const LibUsbApi &) = delete;
@@ -51,18 +61,19 @@ public:
     int checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
                      std::uint32_t *queueStatus) override;
 
+    // Every device with a vendor interface, by bus, then by port path. Reads sysfs only.
+    static QList<Attached> attachedDevices();
+
     // Where device `index` of the last count sits (its sysfs path); empty when out of range.
     QString location(std::uint32_t index) const;
+    // Its bus and port path, as sysfs names it ("1-4.2"); empty when out of range.
+    QString where(std::uint32_t index) const override;
 
     static constexpr int MaxQueue = 4096;
     static constexpr int QueueWaitMs = 10;
 
 private:
-    struct Entry {
-        QString sysfsPath;
-        QByteArray id; // empty: neither serial number nor product string
-        Interface interface;
-    };
+    using Entry = Attached;
     struct Connection {
         libusb_device_handle *device = nullptr;
         Interface interface;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 // The ten operations of the USB library the program relies on. Every operation returns 0 on
@@ -40,4 +41,13 @@ public:
     // empty, so that a caller polling it in a loop does not spin a core.
     virtual int checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
                              std::uint32_t *queueStatus) = 0;
+
+    // Not one of the library's operations: where device `index` of the last count sits, so
+    // that units with the same identification string can be told apart ("1-4.2" for a USB
+    // bus and port path, the socket for a simulated device). Empty when unknown.
+    virtual QString where(std::uint32_t index) const
+    {
+        (void)index;
+        return QString();
+    }
 };

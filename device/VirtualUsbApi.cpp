@@ -109,6 +109,14 @@ int VirtualUsbApi::getNumDevices(std::uint32_t *count)
     return Ok;
 }
 
+QString VirtualUsbApi::where(std::uint32_t index) const
+{
+    if (index >= std::uint32_t(ids_.size()))
+        return QString();
+    return directory_ + QLatin1Char('/') + QFile::decodeName(ids_[int(index)]) +
+           QStringLiteral(".sock");
+}
+
 int VirtualUsbApi::getProductString(std::uint32_t index, char *buffer, std::uint32_t option)
 {
     if (index >= std::uint32_t(ids_.size()))

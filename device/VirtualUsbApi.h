@@ -25,6 +25,8 @@ public:
     // The directory exists, is a real directory owned by us and closed to group and others.
     static bool isTrustedDirectory(const QString &directory);
     QString directory() const { return directory_; }
+    // The socket file of device `index` of the last count.
+    QString where(std::uint32_t index) const override;
 
     int getNumDevices(std::uint32_t *count) override;
     int getProductString(std::uint32_t index, char *buffer, std::uint32_t option) override;

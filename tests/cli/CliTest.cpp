@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -71,6 +72,24 @@ QByteArray bytesOf(const edid::Table &t)
 {
     return QByteArray(reinterpret_cast<const char *>(t.data()), edid::TableSize);
 }
+
+// Two polls with something to tell, then an interrupt.
+struct ScriptedWatcher : DeviceWatcher {
+    std::atomic<bool> *interrupt = nullptr;
+    int polls = 0;
+    std::vector<DeviceEvent> poll(int) override
+    {
+        ++polls;
+        if (polls == 1)
+            return {{DeviceEvent::Departure, {"2023", false, "1-4.2"}}};
+        *interrupt = true;
+        return {{DeviceEvent::Arrival, {"2023", true, "/run/k/2023.sock"}}};
+    }
+    std::vector<WatchedDevice> present() const override { return {{"2023", false, "1-4.2"}}; }
+};
+
+const char kWatchTime[] =
+    "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  |\"time\":\"[^\"]*\",?";
 
 } // namespace
 
@@ -351,6 +370,10 @@ private slots:
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");
         row("json where none is", {"--json", "set", "input", "port-b"}, "--json");
+        row("wait not a number", {"--wait", "soon", "status"}, "--wait");
+        row("wait negative", {"--wait", "-1", "status"}, "--wait");
+        row("wait with list", {"--wait", "3", "list"}, "--wait");
+        row("watch with another command", {"status", "--watch"}, "--watch");
     }
     void refusedWithoutTraffic()
     {
@@ -443,6 +466,115 @@ private slots:
         QCOMPARE(usb.writes.size(), 0);
         QCOMPARE(io.run(usb, clock, alerts, {"list"}), 0);
         QCOMPARE(io.stdoutText(), listed);
+    }
+
+    // Two units with the same identification string, told apart by where they are; --wait
+    // gives the named one time to appear.
+    void pickAndWaitForUnit_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("appearsAtMs"); // the second unit; 0: there from the start
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<int>("unit");   // that received the requests; -1: none
+        QTest::addColumn<int>("fakeMs"); // fake time the command took, at most
+        QTest::newRow("first 2023 by default") << QStringList{"get", "input"} << 0 << 0 << 0 << 0;
+        QTest::newRow("by path") << QStringList{"--device", "1-4.2", "get", "input"} << 0 << 0 << 1
+                                 << 0;
+        QTest::newRow("unknown path")
+            << QStringList{"--device", "1-9", "get", "input"} << 0 << 3 << -1 << 0;
+        QTest::newRow("appears in time")
+            << QStringList{"--wait", "3", "--device", "1-4.2", "get", "input"} << 2500 << 0 << 1
+            << 2600;
+        QTest::newRow("appears too late")
+            << QStringList{"--wait", "2", "--device", "1-4.2", "get", "input"} << 2500 << 3 << -1
+            << 2100;
+        QTest::newRow("no wait: fails at once")
+            << QStringList{"--device", "1-4.2", "get", "input"} << 2500 << 3 << -1 << 0;
+    }
+    void pickAndWaitForUnit()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, appearsAtMs);
+        QFETCH(int, exit);
+        QFETCH(int, unit);
+        QFETCH(int, fakeMs);
+        FakeClock clock;
+        DeviceModel model(clock);
+        model.setBusy(false);
+        FakeUsbApi usb(clock);
+        usb.responder = [&](const QByteArray &request) -> std::optional<QByteArray> {
+            const DeviceModel::Reply reply = model.handle(
+                reinterpret_cast<const std::uint8_t *>(request.constData()), request.size());
+            return reply.send ? std::optional<QByteArray>(reply.bytes) : std::nullopt;
+        };
+        usb.devices = {FakeDevice{"2023", false, 0, 0, "1-1"}};
+        const FakeDevice second{"2023", false, 0, 0, "1-4.2"};
+        usb.onCount = [&] {
+            if (usb.devices.size() == 1 && clock.now >= std::uint32_t(appearsAtMs))
+                usb.devices << second;
+        };
+        RecordingAlerts alerts;
+        Streams io;
+        QCOMPARE(io.run(usb, clock, alerts, args), exit);
+        QVERIFY2(clock.now <= std::uint32_t(fakeMs), qPrintable(QString::number(clock.now)));
+        if (unit < 0) {
+            QVERIFY(usb.writes.isEmpty());
+            return;
+        }
+        QCOMPARE(io.stdoutText(), QStringLiteral("input port-a\n"));
+        QVERIFY(!usb.writeHandles.isEmpty());
+        for (UsbApi::Handle h : usb.writeHandles)
+            QCOMPARE(h, UsbApi::Handle(100 + unit));
+    }
+
+    void watch_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("watched"); // what the watcher is asked to follow
+        QTest::addColumn<QStringList>("lines");  // without the time
+        QTest::newRow("plain") << QStringList{"list", "--watch"} << QByteArray()
+                               << QStringList{"present  2023  real  1-4.2",
+                                              "departure  2023  real  1-4.2",
+                                              "arrival  2023  simulated  /run/k/2023.sock"};
+        QTest::newRow("json, one unit")
+            << QStringList{"--device", "1-4.2", "--json", "list", "--watch"} << QByteArray("1-4.2")
+            << QStringList{"{\"event\":\"present\",\"id\":\"2023\",\"simulated\":false,\"where\":"
+                           "\"1-4.2\"}",
+                           "{\"event\":\"departure\",\"id\":\"2023\",\"simulated\":false,\"where\":"
+                           "\"1-4.2\"}",
+                           "{\"event\":\"arrival\",\"id\":\"2023\",\"simulated\":true,\"where\":"
+                           "\"/run/k/2023.sock\"}"};
+    }
+    void watch()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, watched);
+        QFETCH(QStringList, lines);
+        std::atomic<bool> interrupted{false};
+        QByteArray asked = "never asked";
+        FakeClock clock;
+        FakeUsbApi usb(clock);
+        RecordingAlerts alerts;
+        cli::Backend backend{usb, clock, alerts, {}, {}, {}};
+        backend.watch = [&](const QByteArray &idOrPath) {
+            asked = idOrPath;
+            auto w = std::make_unique<ScriptedWatcher>();
+            w->interrupt = &interrupted;
+            return w;
+        };
+        backend.catchInterrupt = [&] { return &interrupted; };
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        QCOMPARE(cli::run(QStringList{"korvalis-cli"} + args, backend, cli::Streams{out, err}), 0);
+        QCOMPARE(asked, watched);
+        QStringList seen = QString::fromUtf8(out.data()).split(u'\n', Qt::SkipEmptyParts);
+        static const QRegularExpression time(QString::fromLatin1(kWatchTime));
+        for (QString &line : seen) {
+            QVERIFY2(line.contains(time), qPrintable(line));
+            line.remove(time);
+        }
+        QCOMPARE(seen, lines);
     }
 
     void progressOnlyOnATerminal_data()

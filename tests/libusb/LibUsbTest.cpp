@@ -165,6 +165,9 @@ private slots:
         // The listing names where the device sits, for korvalis-cli list.
         QVERIFY(usb_->location(index).startsWith(QLatin1String("/sys/bus/usb/devices/")));
         QVERIFY(usb_->location(n).isEmpty());
+        QCOMPARE(usb_->where(index),
+                 QStringLiteral("200-%1").arg(specs[opened].address)); // bus and port path
+        QVERIFY(usb_->where(n).isEmpty());
         QVERIFY(link_->openDevice(index));
         cmd::ReplyBuffer reply{};
         QCOMPARE(link_->transact(reply, cmd::settingsRead(cmd::SettingsReplyLength)), 1);

@@ -59,7 +59,7 @@ QByteArray UsbfsDevice::descriptors() const
 QString UsbfsDevice::addTo(UMockdevTestbed *testbed)
 {
     const QString node = devnode();
-    const QString name = QStringLiteral("%1-%2").arg(spec_.bus).arg(spec_.address);
+    const QString name = sysfsName();
     handler_ = umockdev_ioctl_base_new();
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&UsbfsDevice::onIoctl), this);
     GError *error = nullptr;
@@ -92,7 +92,22 @@ QString UsbfsDevice::addTo(UMockdevTestbed *testbed)
         g_clear_error(&error);
         return QString();
     }
-    return QStringLiteral("/sys") + QString::fromLatin1(path);
+    sysfsPath_ = QStringLiteral("/sys") + QString::fromLatin1(path);
+    return sysfsPath_;
+}
+
+QString UsbfsDevice::sysfsName() const
+{
+    return QStringLiteral("%1-%2").arg(spec_.bus).arg(
+        spec_.port.isEmpty() ? QString::number(spec_.address) : QString::fromLatin1(spec_.port));
+}
+
+void UsbfsDevice::removeFrom(UMockdevTestbed *testbed)
+{
+    unplug();
+    const QByteArray path = sysfsPath_.toLatin1();
+    umockdev_testbed_uevent(testbed, path.constData(), "remove");
+    umockdev_testbed_remove_device(testbed, path.constData());
 }
 
 void UsbfsDevice::unplug()

@@ -20,8 +20,9 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 struct UsbfsDeviceSpec {
     int bus = 200; // 200 and above: a missing node can never reach a real /dev entry
     int address = 2;
-    QByteArray serial;           // empty: no serial attribute
-    QByteArray product;          // empty: no product attribute
+    QByteArray port;    // port path of the sysfs name ("4.2" in "200-4.2"); empty: the address
+    QByteArray serial;  // empty: no serial attribute
+    QByteArray product; // empty: no product attribute
     bool vendorInterface = true; // false: a communications-class interface instead
     int packetSize = 64;
 };
@@ -39,6 +40,9 @@ public:
     QString devnode() const;
     // The device disappears: every later ioctl fails with ENODEV.
     void unplug();
+    // Unplugged as the kernel does it: the remove event, then the sysfs entry goes.
+    void removeFrom(UMockdevTestbed *testbed);
+    QString sysfsName() const;
     // Another program holds the interface: claiming it fails with EBUSY.
     void setClaimedElsewhere(bool claimed) { claimedElsewhere_ = claimed; }
 
@@ -58,6 +62,7 @@ private:
     QByteArray descriptors() const;
 
     UsbfsDeviceSpec spec_;
+    QString sysfsPath_;
     SystemClock clock_;
     DeviceModel model_;
     UMockdevIoctlBase *handler_ = nullptr;

@@ -16,6 +16,8 @@ int FakeUsbApi::countWrites(std::uint8_t code) const
 
 int FakeUsbApi::getNumDevices(std::uint32_t *count)
 {
+    if (onCount)
+        onCount();
     *count = std::uint32_t(devices.size());
     return countStatus;
 }
@@ -50,9 +52,15 @@ int FakeUsbApi::close(Handle handle)
     return index < std::uint32_t(devices.size()) ? devices[int(index)].closeStatus : 4;
 }
 
-int FakeUsbApi::write(Handle, const std::uint8_t *data, std::uint32_t count,
+QString FakeUsbApi::where(std::uint32_t index) const
+{
+    return index < std::uint32_t(devices.size()) ? devices[int(index)].where : QString();
+}
+
+int FakeUsbApi::write(Handle handle, const std::uint8_t *data, std::uint32_t count,
                       std::uint32_t *bytesWritten)
 {
+    writeHandles.append(handle);
     timeoutsAtWrite.append({readTimeout, writeTimeout});
     const QByteArray request(reinterpret_cast<const char *>(data), int(count));
     writes.append(request);

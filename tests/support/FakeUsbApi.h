@@ -15,6 +15,7 @@ struct FakeDevice {
     bool stringQueryFails = false;
     int openStatus = 0;
     int closeStatus = 0;
+    QString where = QString(); // the place UsbApi::where reports
 };
 
 // One scripted answer to one request: bytes after a delay (fake ms), or nothing at all.
@@ -48,9 +49,11 @@ public:
     bool failReads = false;
     int failQueueChecks = 0;            // number of checks that fail from now on; -1: all
     std::uint32_t readReportsExtra = 0; // a read that claims more bytes than it may
+    std::function<void()> onCount;      // runs at each count, before it (devices may change)
 
     // What happened
     QList<QByteArray> writes;
+    QList<Handle> writeHandles; // the handle of each write
     int flushes = 0;
     int opens = 0;
     int closes = 0;
@@ -77,6 +80,7 @@ public:
     int getTimeouts(std::uint32_t *readTimeout, std::uint32_t *writeTimeout) override;
     int checkRxQueue(Handle handle, std::uint32_t *bytesInQueue,
                      std::uint32_t *queueStatus) override;
+    QString where(std::uint32_t index) const override;
 
 private:
     FakeClock &clock_;

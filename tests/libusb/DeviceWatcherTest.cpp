@@ -1,0 +1,265 @@
+// The device watcher on real libusb (umockdev testbeds) and on a socket directory: arrival,
+// departure, a replug at a new address, and the permission granted late after a plug.
+#include <umockdev.h> // before Qt: GLib uses the name "signals"
+
+#include "FakeClock.h"
+#include "UsbfsDevice.h"
+#include "device/LibUsbSource.h"
+#include "device/OpenFailure.h"
+#include "device/SocketDirSource.h"
+#include "device/SourceWatcher.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace
+{
+
+using Events = QStringList; // "arrival 2023 real 200-4.2"
+
+Events describe(const std::vector<DeviceEvent> &events)
+{
+    Events out;
+    for (const DeviceEvent &e : events)
+        out << QStringLiteral("%1 %2 %3 %4")
+                   .arg(e.kind == DeviceEvent::Arrival ? "arrival" : "departure",
+                        QString::fromLatin1(e.device.id), e.device.simulated ? "simulated" : "real",
+                        e.device.where);
+    return out;
+}
+
+UsbfsDeviceSpec unit(int address, QByteArray port, QByteArray serial = "2023")
+{
+    UsbfsDeviceSpec s;
+    s.address = address;
+    s.port = std::move(port);
+    s.serial = std::move(serial);
+    s.product = "KORVALIS";
+    return s;
+}
+
+// A listening socket, as the simulator serves a device.
+class Listener
+{
+public:
+    explicit Listener(const QString &path) : path_(QFile::encodeName(path))
+    {
+        fd_ = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::memcpy(a.sun_path, path_.constData(), std::size_t(path_.size()));
+        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 1) != 0)
+            qFatal("cannot listen at %s", path_.constData());
+    }
+    ~Listener()
+    {
+        ::close(fd_);
+        ::unlink(path_.constData());
+    }
+
+private:
+    QByteArray path_;
+    int fd_ = -1;
+};
+
+} // namespace
+
+class DeviceWatcherTest : public QObject
+{
+    Q_OBJECT
+
+    UMockdevTestbed *testbed_ = nullptr;
+    std::vector<std::unique_ptr<UsbfsDevice>> devices_;
+    FakeClock clock_;
+
+    UsbfsDevice &add(const UsbfsDeviceSpec &s)
+    {
+        devices_.push_back(std::make_unique<UsbfsDevice>(s));
+        if (devices_.back()->addTo(testbed_).isEmpty())
+            qFatal("the testbed refused a device");
+        return *devices_.back();
+    }
+    std::unique_ptr<SourceWatcher> usbWatcher(bool hotplug)
+    {
+        auto source = std::make_unique<LibUsbSource>(hotplug ? LibUsbSource::Mode::Auto
+                                                             : LibUsbSource::Mode::Rescan);
+        if (hotplug && !source->usesHotplug())
+            return nullptr;
+        std::vector<std::unique_ptr<DeviceSource>> sources;
+        sources.push_back(std::move(source));
+        return std::make_unique<SourceWatcher>(clock_, "2023", std::move(sources));
+    }
+    // What the watcher reports within one second (of fake time where it rescans).
+    Events within1s(DeviceWatcher &w)
+    {
+        const std::uint32_t before = clock_.now;
+        const Events seen = describe(w.poll(1000));
+        if (clock_.now - before > 1000)
+            return {QStringLiteral("late")};
+        return seen;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        UMockdevTestbed *probe = umockdev_testbed_new();
+        const bool active = umockdev_in_mock_environment();
+        g_object_unref(probe);
+        if (!active)
+            QSKIP("the umockdev preload library is not active in this process");
+    }
+    void init() { testbed_ = umockdev_testbed_new(); }
+    void cleanup()
+    {
+        g_object_unref(testbed_);
+        devices_.clear();
+    }
+
+    void usbPlugs_data()
+    {
+        QTest::addColumn<bool>("hotplug");
+        QTest::newRow("libusb hotplug") << true;
+        QTest::newRow("sysfs rescan") << false;
+    }
+    void usbPlugs()
+    {
+        QFETCH(bool, hotplug);
+        add(unit(3, "1", "7777")); // another kind of unit: never reported
+        std::unique_ptr<SourceWatcher> w = usbWatcher(hotplug);
+        if (!w)
+            QSKIP("libusb offers no hotplug events here");
+        QVERIFY(w->present().empty());
+
+        UsbfsDevice &first = add(unit(5, "4.2"));
+        QCOMPARE(within1s(*w), Events{"arrival 2023 real 200-4.2"});
+        // A repeated notification of the same device is no second arrival.
+        umockdev_testbed_uevent(testbed_, "/sys/devices/korvalis-test/usb200/200-4.2", "add");
+        QCOMPARE(within1s(*w), Events{});
+
+        // Replugged into the same port: a new address, so it leaves and arrives again.
+        first.removeFrom(testbed_);
+        add(unit(6, "4.2"));
+        Events replug = within1s(*w);
+        if (replug.size() == 1) // the removal and the new device may come in two looks
+            replug += within1s(*w);
+        QCOMPARE(replug, (Events{"departure 2023 real 200-4.2", "arrival 2023 real 200-4.2"}));
+        QCOMPARE(int(w->present().size()), 1);
+
+        devices_.back()->removeFrom(testbed_);
+        QCOMPARE(within1s(*w), Events{"departure 2023 real 200-4.2"});
+        QCOMPARE(within1s(*w), Events{});
+        QVERIFY(w->present().empty());
+    }
+
+    // The remove event can come while sysfs still shows the device: it is gone all the same,
+    // and it stays gone when sysfs catches up.
+    void departureBeforeSysfsCatchesUp()
+    {
+        std::unique_ptr<SourceWatcher> w = usbWatcher(true);
+        if (!w)
+            QSKIP("libusb offers no hotplug events here");
+        UsbfsDevice &d = add(unit(5, "2"));
+        QCOMPARE(within1s(*w), Events{"arrival 2023 real 200-2"});
+        const QByteArray path = "/sys/devices/korvalis-test/usb200/200-2";
+        umockdev_testbed_uevent(testbed_, path.constData(), "remove");
+        QCOMPARE(within1s(*w), Events{"departure 2023 real 200-2"});
+        d.unplug();
+        umockdev_testbed_remove_device(testbed_, path.constData());
+        add(unit(9, "3")); // another look, once sysfs no longer shows the first
+        QCOMPARE(within1s(*w), Events{"arrival 2023 real 200-3"});
+        QCOMPARE(int(w->present().size()), 1);
+    }
+
+    void rescanPeriod()
+    {
+        std::unique_ptr<SourceWatcher> w = usbWatcher(false);
+        add(unit(5, "2"));
+        QCOMPARE(describe(w->poll(SourceWatcher::RescanMs - 1)), Events{});
+        QCOMPARE(describe(w->poll(1)), Events{"arrival 2023 real 200-2"});
+    }
+
+    void socketPlugs_data()
+    {
+        QTest::addColumn<bool>("directoryLate"); // made after the watcher started
+        QTest::newRow("directory watched") << false;
+        QTest::newRow("directory appears later") << true;
+    }
+    void socketPlugs()
+    {
+        QFETCH(bool, directoryLate);
+        QTemporaryDir top;
+        const QString dir = top.path() + "/usb";
+        const auto makeDir = [&] { QCOMPARE(::mkdir(QFile::encodeName(dir), 0700), 0); };
+        if (!directoryLate)
+            makeDir();
+        std::vector<std::unique_ptr<DeviceSource>> sources;
+        sources.push_back(std::make_unique<SocketDirSource>(dir));
+        SourceWatcher w(clock_, "2023", std::move(sources));
+        if (directoryLate) {
+            makeDir();
+            QCOMPARE(within1s(w), Events{}); // found by the next rescan, watched from then on
+        }
+        const QString path = dir + "/2023.sock";
+        auto device = std::make_unique<Listener>(path);
+        Listener other(dir + "/2024.sock");
+        QCOMPARE(within1s(w), Events{"arrival 2023 simulated " + path});
+        QCOMPARE(within1s(w), Events{});
+
+        // The simulator restarted: a new socket at the same place is a replug.
+        device.reset();
+        device = std::make_unique<Listener>(path);
+        Events replug = within1s(w);
+        if (replug.size() == 1)
+            replug += within1s(w);
+        QCOMPARE(replug,
+                 (Events{"departure 2023 simulated " + path, "arrival 2023 simulated " + path}));
+
+        device.reset();
+        QCOMPARE(within1s(w), Events{"departure 2023 simulated " + path});
+        QVERIFY(w.present().empty());
+    }
+
+    // The node is root's and read-only until the probe's fake clock has run `grantAfterMs`;
+    // the probe runs without the capability that would let root open it anyway.
+    void permissionGrantedLate_data()
+    {
+        QTest::addColumn<int>("grantAfterMs"); // -1: never
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("sleptMs");
+        QTest::newRow("granted after 500 ms") << 500 << int(usbstatus::Ok) << 500;
+        QTest::newRow("never granted") << -1 << int(usbstatus::AccessDenied) << 3000;
+    }
+    void permissionGrantedLate()
+    {
+        QFETCH(int, grantAfterMs);
+        QFETCH(int, status);
+        QFETCH(int, sleptMs);
+        add(unit(2, ""));
+        const QByteArray node =
+            QByteArray(umockdev_testbed_get_root_dir(testbed_)) + "/dev/bus/usb/200/002";
+        QCOMPARE(::chmod(node.constData(), 0444), 0);
+        const QStringList args{"retry", QString::number(grantAfterMs), QFile::decodeName(node)};
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (::geteuid() == 0)
+            probe.start("setpriv", QStringList{"--bounding-set=-dac_override,-dac_read_search",
+                                               "--inh-caps=-all", KORVALIS_OPEN_PROBE} +
+                                       args);
+        else
+            probe.start(KORVALIS_OPEN_PROBE, args);
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(probe.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(probe.readAllStandardOutput()),
+                 QStringLiteral("status %1 slept %2\n").arg(status).arg(sleptMs));
+    }
+};
+
+QTEST_GUILESS_MAIN(DeviceWatcherTest)
+#include "DeviceWatcherTest.moc"
