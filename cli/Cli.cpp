@@ -295,8 +295,12 @@ private:
             said << o.status;
         if (!o.stdoutLine.trimmed().isEmpty())
             said << QString::fromLatin1(o.stdoutLine.trimmed());
-        return failed(QStringLiteral("%1 failed (%2): %3")
-                          .arg(what, said.join(QStringLiteral(" ")), s_.failureOf(what)));
+        // A send that activates after a failed store ends with an answered exchange: its
+        // failure is the store's, not a refusal.
+        const QString cause =
+            o.result ? QStringLiteral("the device did not take the store") : s_.failureOf(what);
+        return failed(
+            QStringLiteral("%1 failed (%2): %3").arg(what, said.join(QStringLiteral(" ")), cause));
     }
 
     session::DeviceSession &s_;

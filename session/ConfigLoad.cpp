@@ -15,16 +15,31 @@ bool sent(const cecif::Outcome &o)
     return o.result && o.statusMs != StatusTime::DeviceFailure;
 }
 
+// The HDR send activates even after a failed store, so the last exchange tells only of the
+// activation: a store that got no answer must not read as refused.
+QString hdrFailure(const DeviceSession &s, const cecif::Outcome &o)
+{
+    const bool storeFailed = o.statusMs == StatusTime::DeviceFailure;
+    const QString activation = s.failureOf(QStringLiteral("HDR infoframe activation"));
+    if (!storeFailed)
+        return activation;
+    const QString store =
+        QStringLiteral("the device did not store the HDR infoframe (%1)").arg(o.status);
+    return o.result ? store : store + QStringLiteral(", and ") + activation;
+}
+
 Step write(DeviceSession &s, const Item &item, settings::SettingBytes &bytes,
            const edid::Progress &progress)
 {
     switch (item.kind) {
     case Item::Setting:
         return s.writeSetting(*item.setting, item.value, bytes, progress);
-    case Item::StoredHdr:
-        return sent(s.sendHdr(item.text))
-                   ? Step::done()
-                   : Step::failed(s.failureOf(QStringLiteral("HDR infoframe")));
+    case Item::StoredHdr: {
+        const cecif::Outcome o = s.sendHdr(item.text);
+        if (sent(o))
+            return Step::done();
+        return Step::failed(hdrFailure(s, o));
+    }
     case Item::StoredAvi:
         return sent(s.sendAvi(item.text, item.replaceAvi, bytes))
                    ? Step::done()
