@@ -565,6 +565,25 @@ private slots:
         QCOMPARE(rig.registerWrites().size(), 0);
     }
 
+    void unreportedValuesAreNull_data()
+    {
+        QTest::addColumn<QString>("signal");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("no signal") << "none" << false;
+        QTest::newRow("4k60 600 MHz") << "4k60-444-600" << true;
+    }
+    void unreportedValuesAreNull()
+    {
+        QFETCH(QString, signal);
+        QFETCH(bool, reported);
+        Rig rig;
+        QVERIFY(rig.model.selectSignal(signal));
+        QCOMPARE(rig.run({"status", "--json"}), 0);
+        const QJsonObject video = rig.json().value("video").toObject();
+        QCOMPARE(video.value("vic").isNull(), !reported);
+        QCOMPARE(video.value("clockMHz").isNull(), !reported);
+    }
+
     void dashIsStandardOutput()
     {
         Rig rig;
