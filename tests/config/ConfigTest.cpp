@@ -261,6 +261,41 @@ private slots:
         QCOMPARE(rig.model.countRequests(cmd::AviInfoframeWrite), 0);
     }
 
+    // What a file leaves out stays as the device has it; a table is written only in CUSTOM
+    // mode with table 1, whichever of the file and the device selects it.
+    void partialFileTouchesOnlyWhatItNames_data()
+    {
+        QTest::addColumn<QByteArray>("settingsJson");
+        QTest::addColumn<int>("deviceMode");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("one setting")
+            << QByteArray(R"({"input": "port-b"})") << 1 << QStringList{"input"};
+        QTest::newRow("the file selects custom mode")
+            << QByteArray(R"({"edid-mode": "custom", "edid-table": 1})") << 1
+            << QStringList{"edid-mode", "edid-table", "edid"};
+        QTest::newRow("the device is in custom mode")
+            << QByteArray(R"({})") << 3 << QStringList{"edid"};
+        QTest::newRow("the file selects table 2")
+            << QByteArray(R"({"edid-table": 2})") << 3 << QStringList{"edid-table"};
+    }
+    void partialFileTouchesOnlyWhatItNames()
+    {
+        QFETCH(QByteArray, settingsJson);
+        QFETCH(int, deviceMode);
+        QFETCH(QStringList, keys);
+        Rig rig;
+        rig.model.setSetting(settings::findSetting("edid-mode")->byte, std::uint8_t(deviceMode));
+        const DeviceState device = rig.state();
+        QJsonObject root = QJsonDocument::fromJson(fileContents(device, kSaved)).object();
+        root["settings"] = QJsonDocument::fromJson(settingsJson).object();
+        root.remove("stored_hdr");
+        root.remove("stored_avi");
+        QStringList found;
+        for (const Item &i : diff(planOf(QJsonDocument(root).toJson()), device))
+            found << itemKey(i);
+        QCOMPARE(found, keys);
+    }
+
     void firmwareMismatchIsNamed()
     {
         Rig rig;
