@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "cli/Completion.h"
+#include "cli/ConfigCommands.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "device/Clock.h"
@@ -9,6 +11,7 @@
 #include "edid/EdidFile.h"
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
+#include "session/ConfigLoad.h"
 #include "session/DeviceSession.h"
 
 #include <QDateTime>
@@ -70,8 +73,9 @@ private:
 class Runner
 {
 public:
-    Runner(session::DeviceSession &s, const Request &r, const Streams &io)
-        : s_(s), r_(r), io_(io), progress_(io.err, io.errIsTerminal && !r.quiet)
+    Runner(session::DeviceSession &s, const Request &r, const Streams &io,
+           const std::optional<session::config::Plan> &plan)
+        : s_(s), r_(r), io_(io), plan_(plan), progress_(io.err, io.errIsTerminal && !r.quiet)
     {
     }
 
@@ -100,14 +104,26 @@ public:
             return aviSend();
         case Command::Reset:
             return step(s_.factoryReset(r_.resetValue));
+        case Command::ConfigSave:
+            return cli::configSave(s_, r_, configIo(), QDateTime::currentDateTimeUtc());
+        case Command::ConfigLoad:
+            return plan_ ? cli::configLoad(s_, r_, *plan_, configIo()) : exitcode::Usage;
         case Command::Help:
         case Command::List:
+        case Command::Version:
+        case Command::Completion:
             break;
         }
         return exitcode::Ok;
     }
 
 private:
+    ConfigIo configIo()
+    {
+        return {io_.out, io_.err, [this](const QString &label) { return progress_(label); },
+                [this](const QString &failure) { return failed(failure); }};
+    }
+
     // A device failure: the cause, and what the USB layer warned of on the way.
     int failed(const QString &text)
     {
@@ -241,6 +257,10 @@ private:
                     return failed(st.failure);
             }
         }
+        if (r_.verify)
+            return step(session::config::writeEdidVerified(
+                s_, r_.table, progress_(QStringLiteral("writing EDID")),
+                progress_(QStringLiteral("verifying EDID"))));
         const edid::WriteOutcome written =
             s_.writeEdid(r_.table, progress_(QStringLiteral("writing EDID")));
         if (!written.ok())
@@ -249,19 +269,6 @@ private:
                     ? s_.failureOf(QStringLiteral("EDID commit"))
                     : s_.failureOf(QStringLiteral("EDID write at byte %1")
                                        .arg(written.chunksWritten * cmd::EdidWriteChunk)));
-        if (!r_.verify)
-            return exitcode::Ok;
-        const edid::ReadOutcome back =
-            s_.readEdid(edid::Source::Own, progress_(QStringLiteral("verifying EDID")));
-        if (!back.ok())
-            return failed(s_.failureOf(QStringLiteral("EDID read-back")));
-        for (int i = 0; i < edid::TableSize; ++i)
-            if (back.table[std::size_t(i)] != r_.table[std::size_t(i)])
-                return failed(QStringLiteral("the table read back differs at byte %1 "
-                                             "(0x%2, written 0x%3)")
-                                  .arg(i)
-                                  .arg(back.table[std::size_t(i)], 2, 16, QLatin1Char('0'))
-                                  .arg(r_.table[std::size_t(i)], 2, 16, QLatin1Char('0')));
         return exitcode::Ok;
     }
 
@@ -293,13 +300,18 @@ private:
             said << o.status;
         if (!o.stdoutLine.trimmed().isEmpty())
             said << QString::fromLatin1(o.stdoutLine.trimmed());
-        return failed(QStringLiteral("%1 failed (%2): %3")
-                          .arg(what, said.join(QStringLiteral(" ")), s_.failureOf(what)));
+        // A send that activates after a failed store ends with an answered exchange: its
+        // failure is the store's, not a refusal.
+        const QString cause =
+            o.result ? QStringLiteral("the device did not take the store") : s_.failureOf(what);
+        return failed(
+            QStringLiteral("%1 failed (%2): %3").arg(what, said.join(QStringLiteral(" ")), cause));
     }
 
     session::DeviceSession &s_;
     const Request &r_;
     const Streams &io_;
+    const std::optional<session::config::Plan> &plan_;
     ProgressLine progress_;
 };
 
@@ -400,11 +412,20 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
         return exitcode::Ok;
     }
 
+    if (r.command == Command::Completion) {
+        streams.out.write(bashCompletion().toUtf8());
+        return exitcode::Ok;
+    }
+    // A file is checked whole before any device is opened.
+    std::optional<session::config::Plan> plan;
+    if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))
+        return exitcode::Usage;
+
     session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
     const OpenFailure failure = openNamed(s, backend, r);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
-    return Runner(s, r, streams).run();
+    return Runner(s, r, streams, plan).run();
 }
 
 } // namespace cli

@@ -1,23 +1,17 @@
 #include "cli/InputChecks.h"
 
+#include "cec_infoframes/EntryCheck.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidText.h"
 
-#include <QRegularExpression>
+#include <QStringList>
 
 namespace cli
 {
 
 QString checkColonHex(const QString &text, const colonhex::EntryLimits &limits)
 {
-    static const QRegularExpression syntax(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2})*$"));
-    if (!syntax.match(text).hasMatch())
-        return QStringLiteral("'%1' is not colon hex (two hex digits per byte, joined by colons, "
-                              "like 50:04)")
-            .arg(text);
-    if (!limits.accepts(colonhex::prepareEntryText(text).size()))
-        return QString::fromLatin1(limits.message);
-    return QString();
+    return colonhex::checkEntry(text, limits);
 }
 
 LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy)

@@ -75,12 +75,14 @@ const char *colorimetryName(const status::ColourSpace &c)
 
 QJsonObject videoObject(const status::Values &v)
 {
+    // 0 and empty mean the device did not report it: null, so no script takes it for a value.
+    const auto known = [](int n) { return n != 0 ? QJsonValue(n) : QJsonValue(); };
     QJsonObject video{
-        {"vic", v.video.vic},
-        {"format", latin1(v.video.format)},
+        {"vic", known(v.video.vic)},
+        {"format", v.video.format.isEmpty() ? QJsonValue() : QJsonValue(latin1(v.video.format))},
         {"hdmi", v.video.hdmi},
-        {"clockMHz", v.clock.mhz},
-        {"bitDepth", v.clock.bitDepth},
+        {"clockMHz", known(v.clock.mhz)},
+        {"bitDepth", known(v.clock.bitDepth)},
         {"hdcp", QLatin1String(hdcpName(v.hdcp))},
         {"colourFormat", QLatin1String(colourFormatName(v.colourSpace.format))},
         {"colorimetry", QLatin1String(colorimetryName(v.colourSpace))},

@@ -1,8 +1,10 @@
 #include "cli/Request.h"
 
+#include "cli/CommandTable.h"
 #include "cli/InputChecks.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace cli
@@ -10,37 +12,49 @@ namespace cli
 namespace
 {
 
-const char kUsage[] =
-    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
-    "\n"
-    "Commands:\n"
-    "  list [--watch]                     every device seen, where it is, whether it opens;\n"
-    "                                     --watch: then every arrival and departure, until\n"
-    "                                     interrupted\n"
-    "  status                             firmware, the header lines, every setting\n"
-    "  get [NAME...]                      NAME VALUE lines (all settings without names)\n"
-    "  set NAME VALUE [NAME VALUE ...]    a value name or a number in range\n"
-    "  settings                           names, kinds, allowed and current values\n"
-    "  edid read [--from own|tv-a|tv-b] [-o FILE] [--hex]\n"
-    "  edid write FILE [--select-custom] [--fix-checksums | --force] [--verify]\n"
-    "  edid mode automix|fixed|custom [--table N]\n"
-    "  cec send HEX                       HEX: colon hex, e.g. 40:04\n"
-    "  cec store sp|lp HEX\n"
-    "  hdr send HEX\n"
-    "  avi send HEX [--replace on|off]\n"
-    "  reset settings|edid|all --yes\n"
+const char kUsageHead[] = "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
+                          "\n"
+                          "Commands:\n";
+
+const char kUsageTail[] =
     "\n"
     "Options:\n"
     "  --device ID|PATH  the device's identification string (default 2023), or where it is\n"
     "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
     "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
     "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex); list --watch: one JSON object a line\n"
+    "                 edid read --hex, config save, config load); list --watch: one\n"
+    "                 JSON object a line\n"
     "  --quiet        no progress on standard error\n"
     "  --help         this text\n"
+    "  --version      the program's version\n"
     "\n"
     "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage or\n"
     "input (nothing is sent), 3 no usable device.\n";
+
+// Stands in for the dash of a negative number while the option parser runs, which would
+// otherwise take "-1" for an option.
+constexpr QChar NegativeMark(0xE000);
+
+QString hideNegative(const QString &arg)
+{
+    static const QRegularExpression negative(QStringLiteral("^-[0-9]+$"));
+    return negative.match(arg).hasMatch() ? NegativeMark + arg.mid(1) : arg;
+}
+
+QString restoreNegative(QString arg)
+{
+    if (arg.startsWith(NegativeMark))
+        arg[0] = u'-';
+    return arg;
+}
+
+QStringList restoreNegative(QStringList args)
+{
+    for (QString &a : args)
+        a = restoreNegative(a);
+    return args;
+}
 
 struct Failure {
     QString text;
@@ -49,22 +63,13 @@ struct Failure {
 // Options a command takes besides the global ones.
 QSet<QString> optionsOf(Command command)
 {
-    switch (command) {
-    case Command::EdidRead:
-        return {"from", "o", "hex"};
-    case Command::EdidWrite:
-        return {"select-custom", "fix-checksums", "force", "verify"};
-    case Command::EdidMode:
-        return {"table"};
-    case Command::AviSend:
-        return {"replace"};
-    case Command::Reset:
-        return {"yes"};
-    case Command::List:
-        return {"watch"};
-    default:
-        return {};
-    }
+    QSet<QString> names;
+    for (const CommandInfo &c : commandTable())
+        if (c.command == command)
+            for (const char *name : c.options)
+                if (name != nullptr)
+                    names << QLatin1String(name);
+    return names;
 }
 
 bool takesJson(const Request &r)
@@ -74,7 +79,10 @@ bool takesJson(const Request &r)
     case Command::Status:
     case Command::Get:
     case Command::Settings:
+    case Command::ConfigLoad:
         return true;
+    case Command::ConfigSave:
+        return r.configFile != "-"; // the document itself goes there
     case Command::EdidRead:
         return r.hex;
     default:
@@ -236,8 +244,33 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
         }
         return true;
     }
+    if (word == "config" && (sub == "save" || sub == "load")) {
+        r.command = sub == "save" ? Command::ConfigSave : Command::ConfigLoad;
+        if (!wantCount(pos, 3, sub == "save" ? "config save FILE|-" : "config load FILE", error))
+            return false;
+        r.configFile = pos[2];
+        return true;
+    }
+    if (word == "completion") {
+        r.command = Command::Completion;
+        if (!wantCount(pos, 2, "completion bash", error))
+            return false;
+        if (sub != "bash") {
+            error = QStringLiteral("no completion for '%1' (bash is the one there is)").arg(sub);
+            return false;
+        }
+        return true;
+    }
+    const std::vector<const CommandInfo *> members = groupCommands(word);
+    if (!members.empty() && sub.isEmpty()) {
+        QStringList lines{QStringLiteral("'%1' needs a subcommand:").arg(word)};
+        for (const CommandInfo *c : members)
+            lines << QStringLiteral("  korvalis-cli ") + usageLine(*c);
+        error = lines.join(u'\n');
+        return false;
+    }
     // "edid frob" names the group and the unknown word.
-    const bool group = word == "edid" || word == "cec" || word == "hdr" || word == "avi";
+    const bool group = !members.empty();
     error = word.isEmpty() ? QStringLiteral("no command given (korvalis-cli --help)")
                            : QStringLiteral("unknown command '%1' (korvalis-cli --help)")
                                  .arg(pos.mid(0, group ? 2 : 1).join(u' '));
@@ -259,7 +292,7 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     }
     r.json = p.isSet("json");
     r.quiet = p.isSet("quiet");
-    const QString device = p.value("device");
+    const QString device = restoreNegative(p.value("device"));
     if (p.isSet("device") && device.isEmpty()) {
         error = QStringLiteral("--device needs an identification string");
         return false;
@@ -287,7 +320,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
 
     switch (r.command) {
     case Command::EdidRead: {
-        const QString from = p.isSet("from") ? p.value("from") : QStringLiteral("own");
+        const QString from =
+            p.isSet("from") ? restoreNegative(p.value("from")) : QStringLiteral("own");
         if (from == "own")
             r.source = edid::Source::Own;
         else if (from == "tv-a")
@@ -299,11 +333,13 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
             return false;
         }
         r.hex = p.isSet("hex");
-        r.outputFile = p.value("o");
+        r.outputFile = restoreNegative(p.value("o"));
         if (p.isSet("o") && r.outputFile.isEmpty()) {
             error = QStringLiteral("-o needs a file name");
             return false;
         }
+        if (r.outputFile == "-")
+            r.outputFile.clear(); // standard output, as without -o
         if (!r.hex && r.outputFile.isEmpty() && stdoutIsTerminal) {
             error = QStringLiteral("refusing to write a binary EDID to a terminal: use -o FILE, "
                                    "--hex, or a pipe");
@@ -321,7 +357,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         const ChecksumPolicy policy = p.isSet("fix-checksums") ? ChecksumPolicy::Fix
                                       : p.isSet("force")       ? ChecksumPolicy::Keep
                                                                : ChecksumPolicy::Refuse;
-        const LoadedTable loaded = loadTableFile(p.positionalArguments().value(2), policy);
+        const LoadedTable loaded =
+            loadTableFile(restoreNegative(p.positionalArguments().value(2)), policy);
         if (!loaded.table) {
             error = loaded.error;
             return false;
@@ -332,16 +369,20 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     case Command::EdidMode:
         if (p.isSet("table")) {
             const std::optional<Assignment> table =
-                assignment(QStringLiteral("edid-table"), p.value("table"), error);
+                assignment(QStringLiteral("edid-table"), restoreNegative(p.value("table")), error);
             if (!table)
                 return false;
             // The table first: the mode write starts the rebuild that uses it.
             r.assignments.insert(r.assignments.begin(), *table);
         }
         break;
+    case Command::ConfigLoad:
+        r.force = p.isSet("force");
+        r.dryRun = p.isSet("dry-run");
+        break;
     case Command::AviSend:
         if (p.isSet("replace")) {
-            const QString v = p.value("replace");
+            const QString v = restoreNegative(p.value("replace"));
             if (v != "on" && v != "off") {
                 error = QStringLiteral("--replace takes on or off, not '%1'").arg(v);
                 return false;
@@ -362,7 +403,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         break;
     }
     if (r.json && !takesJson(r)) {
-        error = QStringLiteral("--json applies to list, status, get, settings and edid read --hex");
+        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex, "
+                               "config save FILE and config load");
         return false;
     }
     return true;
@@ -372,7 +414,13 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
 
 QString usageText()
 {
-    return QString::fromLatin1(kUsage);
+    return QLatin1String(kUsageHead) + commandLines().join(u'\n') + u'\n' +
+           QLatin1String(kUsageTail);
+}
+
+QString versionText()
+{
+    return QStringLiteral("korvalis-cli %1\n").arg(QLatin1String(KORVALIS_VERSION));
 }
 
 Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
@@ -396,9 +444,14 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"table", "", "N"},
         {"replace", "", "on|off"},
         {"yes", ""},
+        {"dry-run", ""},
+        {"version", ""},
     });
     Parsed out;
-    if (!p.parse(arguments)) {
+    QStringList hidden;
+    for (const QString &a : arguments)
+        hidden << hideNegative(a);
+    if (!p.parse(hidden)) {
         out.error = p.errorText();
         return out;
     }
@@ -407,12 +460,17 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         out.request = Request{};
         return out;
     }
+    if (p.isSet("version")) {
+        out.help = versionText();
+        out.request = Request{};
+        return out;
+    }
     Request r;
     QStringList given = p.optionNames();
     for (QString &name : given)
         if (name == "h")
             name = "help";
-    if (!parseCommand(p.positionalArguments(), r, out.error) ||
+    if (!parseCommand(restoreNegative(p.positionalArguments()), r, out.error) ||
         !parseOptions(p, given, r, stdoutIsTerminal, out.error))
         return out;
     out.request = r;

@@ -30,7 +30,11 @@ enum class Command {
     CecStore,
     HdrSend,
     AviSend,
-    Reset
+    Reset,
+    ConfigSave,
+    ConfigLoad,
+    Version,
+    Completion
 };
 
 constexpr int MaxWaitSeconds = 24 * 3600;
@@ -68,17 +72,25 @@ struct Request {
     std::optional<bool> replace; // avi: nothing keeps the device's current value
 
     int resetValue = 0;
+
+    // config save, config load
+    QString configFile;
+    bool force = false; // load: a file of another firmware version
+    bool dryRun = false;
 };
 
 struct Parsed {
     std::optional<Request> request;
     QString error; // usage or input error; with Help, the text to print
-    QString help;  // filled for --help
+    QString help;  // filled for --help, --version, completion
 };
 
 // `arguments` starts with the program name. `stdoutIsTerminal` lets binary output be refused.
 Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal);
 
 QString usageText();
+
+// The program's version line.
+QString versionText();
 
 } // namespace cli

@@ -36,6 +36,7 @@ const char kHelp[] =
     "  --display-b NAME    display on TX B (default none)\n"
     "  --list              list signal and display names and exit\n"
     "  --help              this text\n"
+    "  --version           the program's version\n"
     "Fault options (for tests and demonstrations):\n"
     "  --no-reply          never answer\n"
     "  --short-reply       answer with the first byte only\n"
@@ -143,6 +144,9 @@ int main(int argc, char *argv[])
         int n = 0;
         if (a == "--help" || a == "-h") {
             std::fputs(kHelp, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::fputs("korvalis-sim " KORVALIS_VERSION "\n", stdout);
             return 0;
         } else if (a == "--list") {
             say("signals: " + DeviceModel::signalNames().join(' '));
@@ -282,8 +286,17 @@ int main(int argc, char *argv[])
             server.stop();
         } else if (cmd == "help") {
             std::fputs(kHelp, stdout);
+        } else if (cmd == "signal") {
+            say("? unknown signal '" + QString::fromLatin1(w.value(1)) +
+                "'; signals: " + DeviceModel::signalNames().join(' '));
+        } else if (cmd == "set") {
+            say("? set BYTE VALUE: BYTE 0..39, VALUE 0..255");
+        } else if (cmd == "plug" || cmd == "unplug") {
+            say("? " + QString::fromLatin1(cmd) + " a|b" + (cmd == "plug" ? " [DISPLAY]" : ""));
+        } else if (cmd == "reset") {
+            say("? reset 1|2|3 (EDID, settings, both)");
         } else {
-            say("? unknown command (try help)");
+            say("? unknown command '" + QString::fromLatin1(cmd) + "' (try help)");
         }
     });
     say("korvalis-sim: serving \"" + QString::fromLatin1(id) + "\" at " + server.socketPath());

@@ -1,6 +1,7 @@
 // The built korvalis-cli against a korvalis-sim process, in a private socket directory.
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,6 +66,45 @@ private slots:
         QCOMPARE(set.exitCode, 0);
         QVERIFY(simLogged("< 10 04 e0 00 02"));
         QCOMPARE(cli({"get", "input"}).out, QByteArray("input port-b\n"));
+    }
+
+    // A wrong standard-input command names what was wrong.
+    void simCommandsSayWhatWasWrong_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("unknown signal")
+            << QByteArray("signal bogus") << QByteArray("? unknown signal 'bogus'; signals: none");
+        QTest::newRow("byte out of range")
+            << QByteArray("set 40 1") << QByteArray("? set BYTE VALUE: BYTE 0..39");
+        QTest::newRow("no output") << QByteArray("unplug c") << QByteArray("? unplug a|b");
+        QTest::newRow("unknown command")
+            << QByteArray("frobnicate") << QByteArray("? unknown command 'frobnicate'");
+    }
+    void simCommandsSayWhatWasWrong()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, said);
+        sim_.write(command + '\n');
+        QVERIFY2(simLogged(said), sim_.peek(1 << 20).right(300).constData());
+    }
+
+    void versions_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("korvalis-cli") << QStringLiteral(KORVALIS_CLI_PATH);
+        QTest::newRow("korvalis-sim") << QStringLiteral(KORVALIS_SIM_PATH);
+    }
+    void versions()
+    {
+        QFETCH(QString, program);
+        QProcess p;
+        p.start(program, {"--version"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QRegularExpression("^korvalis-(cli|sim) [0-9]+\\.[0-9]+\n$")
+                    .match(QString::fromUtf8(p.readAllStandardOutput()))
+                    .hasMatch());
     }
 };
 

@@ -599,6 +599,132 @@ private slots:
         QCOMPARE(rig.stderrText().contains("reading EDID 240/255"), shown);
         QCOMPARE(rig.stdoutText().count(u'\n'), 16); // the table alone on standard output
     }
+
+    // A bad file is refused before any device is opened: exit status 2, nothing sent.
+    void configLoadOfBadFileSendsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("not JSON") << QByteArray("{\"format\": ") << "not JSON";
+        QTest::newRow("unknown setting")
+            << QByteArray("{\"format\": \"korvalis-config\", \"format_version\": 1, "
+                          "\"device\": {\"firmware\": \"1.11.0.5\"}, "
+                          "\"settings\": {\"brightness\": 3}}")
+            << "settings.brightness: unknown setting";
+    }
+    void configLoadOfBadFileSendsNothing()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, named);
+        Rig rig;
+        QCOMPARE(rig.run({"config", "load", writeFile("bad.json", contents)}), 2);
+        QVERIFY2(rig.stderrText().contains(named), qPrintable(rig.stderrText()));
+        QCOMPARE(rig.model.requestCount(), 0);
+    }
+
+    void configLoadWritesOnlyWithoutDryRun_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("writes");
+        QTest::newRow("load") << QStringList{} << 1;
+        QTest::newRow("--dry-run") << QStringList{"--dry-run"} << 0;
+    }
+    void configLoadWritesOnlyWithoutDryRun()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(int, writes);
+        Rig rig;
+        const QString path = tmp_.filePath("saved.json");
+        QCOMPARE(rig.run({"config", "save", path}), 0);
+        rig.model.setSetting(settings::findSetting("input")->byte, 2);
+        rig.model.clearLog();
+        QCOMPARE(rig.run(QStringList{"config", "load", path} + extra), 0);
+        QVERIFY(rig.stdoutText().startsWith("set input port-a\nunchanged auto-switch on\n"));
+        QCOMPARE(rig.registerWrites().size(), writes);
+        QCOMPARE(rig.model.setting(settings::findSetting("input")->byte), writes == 1 ? 1 : 2);
+    }
+
+    void configLoadOfOtherFirmwareNeedsForce()
+    {
+        Rig rig;
+        const QString path = tmp_.filePath("old.json");
+        QCOMPARE(rig.run({"config", "save", path}), 0);
+        rig.model.setFirmwareVersion(1, 12, 0, 1);
+        rig.model.setSetting(settings::findSetting("input")->byte, 2);
+        QCOMPARE(rig.run({"config", "load", path}), 2);
+        QVERIFY(rig.stderrText().contains("--force"));
+        QCOMPARE(rig.registerWrites().size(), 0);
+        QCOMPARE(rig.run({"config", "load", path, "--force", "--json"}), 0);
+        QCOMPARE(rig.json().value("ok").toBool(), true);
+        QCOMPARE(rig.registerWrites().size(), 1);
+    }
+
+    void configLoadFailureExitsOne()
+    {
+        Rig rig;
+        const QString path = tmp_.filePath("saved.json");
+        QCOMPARE(rig.run({"config", "save", path}), 0);
+        rig.model.setSetting(settings::findSetting("input")->byte, 2);
+        rig.model.setStoredHdrInfoframe(QByteArray::fromHex("87011a00"));
+        rig.model.addFault({DeviceModel::FaultKind::NoReply, cmd::HdrInfoframeWrite, -1, 0});
+        QCOMPARE(rig.run({"config", "load", path}), 1);
+        QVERIFY(rig.stdoutText().startsWith("set input port-a\n"));
+        QVERIFY(rig.stdoutText().contains("\nfailed stored_hdr "));
+        QVERIFY(rig.stdoutText().contains("\nnot applied stored_avi "));
+        QVERIFY2(rig.stderrText().contains("stopped at stored_hdr"), qPrintable(rig.stderrText()));
+    }
+
+    void roughEdges_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("group alone lists its subcommands")
+            << QStringList{"edid"} << 2 << "korvalis-cli edid write FILE";
+        QTest::newRow("negative number is out of range")
+            << QStringList{"set", "edid-table", "-1"} << 2 << "-1 is out of range for edid-table";
+        QTest::newRow("negative --table is out of range")
+            << QStringList{"edid", "mode", "custom", "--table", "-3"} << 2 << "-3 is out of range";
+    }
+    void roughEdges()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        Rig rig;
+        QCOMPARE(rig.run(args), status);
+        QVERIFY2(rig.stderrText().contains(said), qPrintable(rig.stderrText()));
+        QCOMPARE(rig.registerWrites().size(), 0);
+    }
+
+    void unreportedValuesAreNull_data()
+    {
+        QTest::addColumn<QString>("signal");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("no signal") << "none" << false;
+        QTest::newRow("4k60 600 MHz") << "4k60-444-600" << true;
+    }
+    void unreportedValuesAreNull()
+    {
+        QFETCH(QString, signal);
+        QFETCH(bool, reported);
+        Rig rig;
+        QVERIFY(rig.model.selectSignal(signal));
+        QCOMPARE(rig.run({"status", "--json"}), 0);
+        const QJsonObject video = rig.json().value("video").toObject();
+        QCOMPARE(video.value("vic").isNull(), !reported);
+        QCOMPARE(video.value("clockMHz").isNull(), !reported);
+    }
+
+    void dashIsStandardOutput()
+    {
+        Rig rig;
+        QCOMPARE(rig.run({"edid", "read", "--hex", "-o", "-"}), 0);
+        QCOMPARE(rig.stdoutText().count(u'\n'), 16);
+        QVERIFY(!QFile::exists("-"));
+        QCOMPARE(rig.run({"config", "save", "-"}), 0);
+        QCOMPARE(rig.json().value("format").toString(), QStringLiteral("korvalis-config"));
+    }
 };
 
 QTEST_GUILESS_MAIN(CliTest)

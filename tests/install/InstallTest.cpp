@@ -65,6 +65,11 @@ private slots:
                                 icons.arg("32x32"),
                                 icons.arg("48x48"),
                                 icons.arg("256x256"),
+                                "/usr/share/man/man1/korvalis-cli.1.gz",
+                                "/usr/share/man/man1/korvalis-sim.1.gz",
+                                "/usr/share/bash-completion/completions/korvalis-cli",
+                                "/usr/share/doc/korvalis-utility/copyright",
+                                "/usr/share/doc/korvalis-utility/changelog.gz",
                                 QStringLiteral(KORVALIS_UDEV_RULES_DIR) + "/70-korvalis.rules"};
         expected.sort();
         QCOMPARE(files, expected);
