@@ -94,11 +94,36 @@ void MainWindow::tellShownControls()
     });
 }
 
+void MainWindow::showDeparture()
+{
+    if (ui != nullptr)
+        showStatus(tr("KORVALIS USB disconnected"), 0);
+}
+
 void MainWindow::startUpFinished(const session::StartUpResult &r)
 {
-    --edidTransfers_;
+    if (!r.afterArrival)
+        --edidTransfers_;
     if (ui == nullptr)
         return;
+    if (r.afterArrival) {
+        // As at launch: the boxes are filled again by this start-up.
+        initialised_ = 0;
+        for (QComboBox *box : {ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo}) {
+            const QSignalBlocker quiet(box);
+            box->clear();
+        }
+    }
+    if (!r.opened && r.afterArrival) {
+        // A plugged device that cannot be opened: said where it stays, no box; the next
+        // arrival tries again.
+        const QString why =
+            r.reason.isEmpty() ? tr("KORVALIS USB device could not be opened") : r.reason;
+        showStatus(why, 0);
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return;
+    }
     if (!r.opened) {
         // Say why (and the fix) where it stays, and for a terminal, before any box waits.
         if (!r.reason.isEmpty()) {
@@ -111,7 +136,8 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
             prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
         return;
     }
-    showAlerts(r.alerts);
+    if (!r.afterArrival)
+        showAlerts(r.alerts);
     if (ui == nullptr)
         return;
     present(r.reports);
@@ -133,6 +159,8 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     if (r.edid && r.edid->ok())
         showEditorText(edid::readTableText(r.edid->table));
     initialised_ = 1;
+    if (r.afterArrival)
+        showStatus(tr("KORVALIS USB connected"), 0);
 }
 
 void MainWindow::tickFinished(const session::TickResult &r)

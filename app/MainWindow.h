@@ -42,6 +42,9 @@ public:
     MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The device went away: said in the status bar until it comes back.
+    void showDeparture();
+
     // Read-only views for tests and diagnostics.
     bool initialised() const { return initialised_ != 0; }
     bool pollTimerRunning() const;

@@ -4,6 +4,7 @@
 #include "device/CombinedUsbApi.h"
 #include "device/DeviceLink.h"
 #include "device/LibUsbApi.h"
+#include "device/SourceWatcher.h"
 #include "device/VirtualUsbApi.h"
 #include "session/AlertQueue.h"
 #include "session/DeviceWorker.h"
@@ -26,6 +27,13 @@ int main(int argc, char *argv[])
     int status = 0;
     {
         MainWindow window(worker, prompts);
+        // Plugs and unplugs, followed on the device thread.
+        worker.watch(
+            [&] {
+                return makeDeviceWatcher(clock, QByteArray(DeviceLink::deviceIdString),
+                                         virtualUsb.directory());
+            },
+            &window, [&window] { window.showDeparture(); });
         window.show();
         status = app.exec();
     }

@@ -2,6 +2,7 @@
 
 #include "device/Alerts.h"
 #include "device/Clock.h"
+#include "device/OpenRetry.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -56,7 +57,8 @@ std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
 
 std::uint8_t DeviceLink::openDevice(std::uint32_t index)
 {
-    const int status = usb_.open(index, &handle_);
+    // Just after a plug udev may not have granted this user the device yet.
+    const int status = openWithPermissionRetry(usb_, index, clock_, &handle_);
     openFailure_ = openFailureOf(status);
     if (status != 0) {
         alerts_.warning(text("Usb device open error!"));

@@ -1,6 +1,7 @@
 #include "session/DeviceWorker.h"
 
 #include "device/DeviceLink.h"
+#include "device/DeviceWatcher.h"
 #include "session/AlertQueue.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,16 @@ DeviceWorker::DeviceWorker(DeviceLink &link, Mode mode, AlertQueue *alerts)
 {
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &DeviceWorker::requestTick);
+    watchTimer_ = new QTimer(this);
+    connect(watchTimer_, &QTimer::timeout, this, [this] {
+        {
+            const QMutexLocker lock(&mutex_);
+            if (watchQueued_)
+                return;
+            watchQueued_ = true;
+        }
+        post([this] { checkDevices(); });
+    });
     if (mode_ == Mode::Threaded) {
         thread_.setObjectName(QStringLiteral("device"));
         moveToThread(&thread_);
@@ -90,16 +101,75 @@ void DeviceWorker::startTimer(int intervalMs)
 void DeviceWorker::startUp(const QByteArray &id, QObject *context,
                            std::function<void(const StartUpResult &)> done)
 {
-    post([this, id, context = QPointer<QObject>(context), done = std::move(done)] {
-        StartUpResult result = window_.startUp(id, progress());
-        // The reason line must reach the window before any box opens: the boxes travel with it.
-        if (alerts_ != nullptr)
-            result.alerts = alerts_->take();
-        if (result.opened)
-            startTimer(WindowSession::PollIntervalMs);
-        if (done)
-            deliver(context, [done, result] { done(result); });
+    id_ = id;
+    startUpContext_ = context;
+    startUpDone_ = std::move(done);
+    post([this] { runStartUp(false); });
+}
+
+void DeviceWorker::runStartUp(bool afterArrival)
+{
+    StartUpResult result = window_.startUp(id_, progress());
+    result.afterArrival = afterArrival;
+    // The reason line must reach the window before any box opens: the boxes travel with it.
+    if (alerts_ != nullptr)
+        result.alerts = alerts_->take();
+    if (result.opened)
+        startTimer(WindowSession::PollIntervalMs);
+    if (startUpDone_)
+        deliver(startUpContext_, [done = startUpDone_, result] { done(result); });
+}
+
+void DeviceWorker::watch(std::function<std::unique_ptr<DeviceWatcher>()> make, QObject *context,
+                         std::function<void()> gone)
+{
+    goneContext_ = context;
+    gone_ = std::move(gone);
+    post([this, make = std::move(make)] {
+        watcher_ = make();
+        if (watcher_)
+            watchTimer_->start(WatchIntervalMs);
     });
+}
+
+void DeviceWorker::checkDevices()
+{
+    {
+        const QMutexLocker lock(&mutex_);
+        watchQueued_ = false;
+    }
+    if (!watcher_)
+        return;
+    // Never waits: the queue is served between two looks.
+    bool arrived = false, left = false;
+    for (const DeviceEvent &e : watcher_->poll(0)) {
+        if (e.kind == DeviceEvent::Arrival) {
+            arrived = true;
+        } else if (window_.connected()) {
+            // Whichever unit left, what the window shows may no longer be the device's own.
+            window_.deviceGone();
+            timer_->stop();
+            timerRunning_ = false;
+            left = true;
+            if (gone_)
+                deliver(goneContext_, gone_);
+        }
+    }
+    // A replug (a new address, another unit) starts over as at launch. A unit that could not be
+    // opened is tried again only at its next arrival, never on every look.
+    if (!window_.connected() && (arrived || (left && anyPresent(id_))))
+        runStartUp(true);
+    deliverAlerts();
+}
+
+bool DeviceWorker::anyPresent(const QByteArray &id) const
+{
+    // Another unit with the same identification string keeps the session going: the link
+    // reaches it at its next exchange.
+    for (const WatchedDevice &d : watcher_->present())
+        if (d.id == id)
+            return true;
+    return false;
 }
 
 void DeviceWorker::requestTick()
@@ -186,6 +256,8 @@ void DeviceWorker::stop()
             this,
             [this, home] {
                 timer_->stop();
+                watchTimer_->stop();
+                watcher_.reset();
                 moveToThread(home);
                 thread_.quit();
             },
@@ -193,6 +265,7 @@ void DeviceWorker::stop()
         thread_.wait();
     } else {
         timer_->stop();
+        watchTimer_->stop();
     }
     timerRunning_ = false;
     link_.closeDevice();

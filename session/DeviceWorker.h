@@ -10,8 +10,11 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 
 class DeviceLink;
+class DeviceWatcher;
+struct WatchedDevice;
 class QTimer;
 
 namespace session
@@ -29,6 +32,7 @@ class DeviceWorker : public QObject
 
 public:
     enum class Mode { Threaded, Inline };
+    static constexpr int WatchIntervalMs = 50;
 
     // `alerts`: where the link's warnings collect (the link's own Alerts), or nullptr when the
     // link shows them itself.
@@ -53,6 +57,12 @@ public:
     // Start-up on the device thread; the poll timer starts when the device opened.
     void startUp(const QByteArray &id, QObject *context,
                  std::function<void(const StartUpResult &)> done);
+
+    // Follows the device's arrivals and departures with the watcher `make` builds (on the
+    // device thread): an arrival without a device runs the start-up again, delivered to the
+    // start-up's `done`; a departure closes the device and is delivered to `gone`.
+    void watch(std::function<std::unique_ptr<DeviceWatcher>()> make, QObject *context,
+               std::function<void()> gone);
 
     // Where poll ticks, progress and the USB layer's warnings are delivered.
     void setTickHandler(QObject *context, std::function<void(const TickResult &)> handler);
@@ -81,6 +91,9 @@ private:
     void drain();
     void tick();
     void startTimer(int intervalMs);
+    void runStartUp(bool afterArrival);
+    void checkDevices();
+    bool anyPresent(const QByteArray &id) const;
     void deliverAlerts();
     void deliver(const QPointer<QObject> &context, std::function<void()> call);
 
@@ -91,6 +104,13 @@ private:
     WindowSession window_;
     QThread thread_;
     QTimer *timer_ = nullptr;
+    QTimer *watchTimer_ = nullptr;
+    std::unique_ptr<DeviceWatcher> watcher_;
+    bool watchQueued_ = false;
+    QByteArray id_ = "2023";
+    QPointer<QObject> startUpContext_, goneContext_;
+    std::function<void(const StartUpResult &)> startUpDone_;
+    std::function<void()> gone_;
 
     QMutex mutex_;
     std::deque<std::function<void()>> queue_;

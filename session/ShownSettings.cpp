@@ -64,6 +64,14 @@ void ShownSettings::set(settings::Id id, int value)
     }
 }
 
+void ShownSettings::emptyCombos()
+{
+    filled_ = false;
+    for (int i = 0; i < int(settings::Id::Count); ++i)
+        if (settings::echoOf(settings::Id(i)) == Echo::Index)
+            shown_[std::size_t(i)] = Nothing;
+}
+
 void ShownSettings::fillCombos()
 {
     filled_ = true;

@@ -26,6 +26,8 @@ public:
     void set(settings::Id id, int value);
     // Start-up fills the combo boxes: each then shows its first item.
     void fillCombos();
+    // A new start-up empties them first.
+    void emptyCombos();
     // Shows a settings block; the write-backs it causes, in the order they go out.
     std::vector<WriteBack> show(const settings::SettingBytes &bytes, bool initialised);
 

@@ -33,8 +33,20 @@ void WindowSession::add(const cecif::Outcome &outcome)
     pending_.append({outcome.status, outcome.statusMs, outcome.stdoutLine});
 }
 
+void WindowSession::deviceGone()
+{
+    s_.link().closeDevice();
+    connected_ = false;
+}
+
 StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress &progress)
 {
+    // A start-up after a replug begins as at launch: the boxes are filled anew, the copy and
+    // the rebuild wait start over.
+    initialised_ = false;
+    rebuildPending_ = true;
+    copy_ = {};
+    shown_.emptyCombos();
     StartUpResult r;
     r.failure = s_.open(id);
     if (r.failure != OpenFailure::None) {

@@ -28,6 +28,7 @@ struct Report {
 using Reports = QList<Report>;
 
 struct StartUpResult {
+    bool afterArrival = false; // run because the device was plugged in, not at launch
     OpenFailure failure = OpenFailure::NotConnected;
     QString reason;     // why a found device could not be opened; empty otherwise
     QStringList alerts; // the USB layer's warnings, when the caller collects them
@@ -112,6 +113,9 @@ public:
     CommandResult storeCec(const QString &text, cecif::CecButton button);
     CommandResult sendHdr(const QString &text);
     CommandResult sendAvi(const QString &text, bool replace);
+
+    // The device went away: closes it; the poll sends nothing until the next start-up.
+    void deviceGone();
 
     bool connected() const { return connected_; }
     bool initialised() const { return initialised_; }
