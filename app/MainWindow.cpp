@@ -81,6 +81,11 @@ void MainWindow::tellShownControls()
             return true;
         },
         this, {});
+    // The actions are the connections' contexts: the window's own connections are the form's.
+    connect(ui->actionSaveConfiguration, &QAction::triggered, ui->actionSaveConfiguration,
+            [this] { saveConfiguration(); });
+    connect(ui->actionLoadConfiguration, &QAction::triggered, ui->actionLoadConfiguration,
+            [this] { loadConfiguration(); });
     // The editor is the connection's context: the window's own connections are the form's.
     connect(ui->IFtext, &QTextEdit::textChanged, ui->IFtext, [this] {
         if (ui == nullptr)

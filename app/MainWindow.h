@@ -25,6 +25,11 @@ struct CommandResult;
 struct SettingResult;
 struct StartUpResult;
 struct TickResult;
+namespace config
+{
+struct Plan;
+struct StateRead;
+} // namespace config
 } // namespace session
 namespace Ui
 {
@@ -127,6 +132,13 @@ private:
     void runSettingSlot(settings::Id id,
                         std::function<void(const session::SettingResult &)> then = {});
     void settingWritten(const session::SettingResult &result);
+
+    // File menu (app/ConfigSlots.cpp): configuration files.
+    void saveConfiguration();
+    void loadConfiguration();
+    // The device's state read: asks about the changes, then writes them.
+    void confirmConfiguration(const session::config::Plan &plan,
+                              const session::config::StateRead &read);
 
     // Status header (app/StatusPoll.cpp).
     void showStatusTexts(const StatusTexts &texts);

@@ -48,6 +48,7 @@ StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress 
     copy_ = {};
     shown_.emptyCombos();
     StartUpResult r;
+    id_ = id;
     r.failure = s_.open(id);
     if (r.failure != OpenFailure::None) {
         r.reason = openFailureMessage(r.failure);

@@ -118,6 +118,9 @@ public:
     void deviceGone();
 
     bool connected() const { return connected_; }
+    // The identification string (or path) the last start-up opened.
+    const QByteArray &deviceId() const { return id_; }
+    DeviceSession &session() { return s_; }
     bool initialised() const { return initialised_; }
     bool rebuildPending() const { return rebuildPending_; }
     int pollIntervalMs() const { return intervalMs_; }
@@ -141,6 +144,7 @@ private:
     settings::SettingBytes copy_{};
     QString hdrEditorText_;
     bool connected_ = false;
+    QByteArray id_;
     bool initialised_ = false;
     bool rebuildPending_ = true;
     int intervalMs_ = PollIntervalMs;

@@ -268,7 +268,12 @@ void FormTest::windowAndMenus()
     QCOMPARE(top[1], menuHelp->menuAction());
     QCOMPARE(menuFile->title(), QStringLiteral("File"));
     QCOMPARE(menuHelp->title(), QStringLiteral("Help"));
-    QCOMPARE(menuFile->actions(), QList<QAction *>{find<QAction>("actionExit")});
+    const QList<QAction *> file = menuFile->actions();
+    QCOMPARE(file.size(), 4);
+    QCOMPARE(file[0], find<QAction>("actionSaveConfiguration"));
+    QCOMPARE(file[1], find<QAction>("actionLoadConfiguration"));
+    QVERIFY(file[2]->isSeparator());
+    QCOMPARE(file[3], find<QAction>("actionExit"));
     QCOMPARE(menuHelp->actions(), QList<QAction *>{find<QAction>("actionAbout")});
     QCOMPARE(find<QAction>("actionExit")->text(), QStringLiteral("Exit"));
     QCOMPARE(find<QAction>("actionAbout")->text(), QStringLiteral("About"));
