@@ -279,10 +279,11 @@ void FormTest::pagesInOrderOnFirstPage()
     auto *tabs = find<QTabWidget>("tabWidget");
     QVERIFY(tabs);
     QCOMPARE(tabs->currentIndex(), 0);
-    const QStringList names{"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
-    const QStringList titles{Compact ? "EDID" : "EDID MANAGER", "CEC", "HDR/IF", "CONFIG", "SPLIT"};
-    QCOMPARE(tabs->count(), 5);
-    for (int i = 0; i < 5; ++i) {
+    const QStringList names{"tab", "tab_6", "tab_3", "tab_2", "tab_4", "tab_5"};
+    const QStringList titles{
+        Compact ? "EDID" : "EDID MANAGER", "EDID DETAILS", "CEC", "HDR/IF", "CONFIG", "SPLIT"};
+    QCOMPARE(tabs->count(), 6);
+    for (int i = 0; i < 6; ++i) {
         QCOMPARE(tabs->widget(i)->objectName(), names[i]);
         QCOMPARE(tabs->tabText(i), titles[i]);
     }
@@ -719,8 +720,8 @@ void FormTest::cecExamplesLabel()
 void FormTest::pageGeometry_data()
 {
     QTest::addColumn<int>("index");
-    const char *names[] = {"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
-    for (int i = 0; i < 5; ++i)
+    const char *names[] = {"tab", "tab_6", "tab_3", "tab_2", "tab_4", "tab_5"};
+    for (int i = 0; i < 6; ++i)
         QTest::newRow(names[i]) << i;
 }
 
