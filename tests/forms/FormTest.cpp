@@ -33,6 +33,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -79,7 +80,7 @@ bool isLeaf(const QWidget *w)
 {
     return qobject_cast<const QLabel *>(w) || qobject_cast<const QAbstractButton *>(w) ||
            qobject_cast<const QComboBox *>(w) || qobject_cast<const QLineEdit *>(w) ||
-           qobject_cast<const QTextEdit *>(w);
+           qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w);
 }
 
 // Visible controls under `root`, not counting the inner parts of a control (a text edit's
