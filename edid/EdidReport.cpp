@@ -95,7 +95,8 @@ void baseLines(const EdidInfo &info, QStringList &out)
     out << QStringLiteral("  Manufacturer: %1, product code %2 (%3)")
                .arg(b.manufacturer)
                .arg(b.productCode)
-               .arg(QStringLiteral("0x%1").arg(b.productCode, 4, 16, QLatin1Char('0')));
+               .arg(QStringLiteral("0x") +
+                    QString::number(b.productCode, 16).toUpper().rightJustified(4, u'0'));
     out << QStringLiteral("  Serial number: %1")
                .arg(b.serialNumber ? QString::number(b.serialNumber) : QStringLiteral("none"));
     out << QStringLiteral("  Made: %1").arg(madeWords(b));
