@@ -65,8 +65,8 @@ int main(int argc, char *argv[])
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     in.open(stdin, QIODevice::ReadOnly);
-    const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1,
-                               ::isatty(STDERR_FILENO) == 1, &in};
+    const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1, ::isatty(STDERR_FILENO) == 1,
+                               &in};
     return cli::run(QCoreApplication::arguments(),
                     cli::Backend{usb, clock, alerts, locate, watch, catchInterrupt}, streams);
 }

@@ -21,8 +21,8 @@ ShortVideo shortVideo(std::uint8_t code)
 ShortAudio shortAudio(const std::uint8_t *a)
 {
     static const char *const formats[] = {
-        "reserved", "LPCM",         "AC-3",   "MPEG-1", "MP3",   "MPEG-2",   "AAC LC",  "DTS",
-        "ATRAC",    "One Bit Audio", "E-AC-3", "DTS-HD", "MAT",   "DST",      "WMA Pro", "extended"};
+        "reserved", "LPCM",          "AC-3",   "MPEG-1", "MP3", "MPEG-2", "AAC LC",  "DTS",
+        "ATRAC",    "One Bit Audio", "E-AC-3", "DTS-HD", "MAT", "DST",    "WMA Pro", "extended"};
     static const double rates[] = {32, 44.1, 48, 88.2, 96, 176.4, 192};
     ShortAudio s;
     s.format = (a[0] >> 3) & 0x0F;
@@ -46,9 +46,9 @@ ShortAudio shortAudio(const std::uint8_t *a)
 QStringList speakers(const std::uint8_t *p, int length)
 {
     static const char *const names[] = {
-        "FL/FR",     "LFE1",  "FC",   "BL/BR",     "BC",   "FLC/FRC", "RLC/RRC",   "FLW/FRW",
-        "TpFL/TpFR", "TpC",   "TpFC", "LS/RS",     "LFE2", "TpBC",    "SiL/SiR",   "TpSiL/TpSiR",
-        "TpBL/TpBR", "BtFC",  "BtFL/BtFR", "TpLS/TpRS"};
+        "FL/FR",   "LFE1",        "FC",        "BL/BR", "BC",        "FLC/FRC",  "RLC/RRC",
+        "FLW/FRW", "TpFL/TpFR",   "TpC",       "TpFC",  "LS/RS",     "LFE2",     "TpBC",
+        "SiL/SiR", "TpSiL/TpSiR", "TpBL/TpBR", "BtFC",  "BtFL/BtFR", "TpLS/TpRS"};
     QStringList out;
     for (int i = 0; i < 20 && i / 8 < length; ++i)
         if (p[i / 8] & (1 << (i % 8)))
@@ -78,8 +78,8 @@ QString blockName(int tag)
 
 } // namespace
 
-void ctaDataBlock(const std::uint8_t *p, int length, int tag, int block, int offset,
-                  DataBlock &out, EdidInfo &info)
+void ctaDataBlock(const std::uint8_t *p, int length, int tag, int block, int offset, DataBlock &out,
+                  EdidInfo &info)
 {
     out.name = blockName(tag);
     switch (tag) {
@@ -121,7 +121,8 @@ CtaBlock ctaBlock(const std::uint8_t *b, int block, EdidInfo &info)
         return cta; // neither timings nor data blocks
     if (dtdStart < 4 || dtdStart > BlockEnd) {
         info.problems.push_back(
-            {block, 2, QStringLiteral("detailed-timing offset %1 is outside 4 to 127").arg(dtdStart)});
+            {block, 2,
+             QStringLiteral("detailed-timing offset %1 is outside 4 to 127").arg(dtdStart)});
         dtdStart = dtdStart < 4 ? 4 : BlockEnd;
     }
     const std::size_t vicsBefore = info.vics.size();
@@ -152,7 +153,8 @@ CtaBlock ctaBlock(const std::uint8_t *b, int block, EdidInfo &info)
         const std::size_t count = info.vics.size() - vicsBefore;
         for (std::size_t i = 0; i < count; ++i) {
             // A map without bytes covers every VIC.
-            const bool set = bytes == 0 || (int(i / 8) < bytes && (b[o + 2 + i / 8] & (1 << (i % 8))));
+            const bool set =
+                bytes == 0 || (int(i / 8) < bytes && (b[o + 2 + i / 8] & (1 << (i % 8))));
             if (set && info.vics[vicsBefore + i].vic != 0)
                 info.ycbcr420Vics.push_back(info.vics[vicsBefore + i].vic);
         }

@@ -73,7 +73,7 @@ HdmiForumVsdb hdmiForum(const std::uint8_t *q, int n, int block, int at, EdidInf
 
 QStringList colorimetry(const std::uint8_t *e, int n)
 {
-    static const char *const names[] = {"xvYCC601", "xvYCC709", "sYCC601",    "opYCC601",
+    static const char *const names[] = {"xvYCC601", "xvYCC709",   "sYCC601",   "opYCC601",
                                         "opRGB",    "BT2020cYCC", "BT2020YCC", "BT2020RGB"};
     QStringList out;
     for (int i = 0; i < 8 && n >= 1; ++i)
@@ -103,8 +103,8 @@ HdrStatic hdrStatic(const std::uint8_t *e, int n)
 
 QStringList videoCapability(std::uint8_t c)
 {
-    static const char *const scan[] = {"not supported", "always overscanned",
-                                       "always underscanned", "both"};
+    static const char *const scan[] = {"not supported", "always overscanned", "always underscanned",
+                                       "both"};
     return {QStringLiteral("RGB quantisation range %1")
                 .arg(c & 0x40 ? QStringLiteral("selectable") : QStringLiteral("fixed")),
             QStringLiteral("YCC quantisation range %1")

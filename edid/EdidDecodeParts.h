@@ -16,8 +16,8 @@ void baseBlock(const std::uint8_t *b, EdidInfo &info);
 CtaBlock ctaBlock(const std::uint8_t *b, int block, EdidInfo &info);
 
 // The payload of a CTA data block (after its header byte) into the block's words and `info`.
-void ctaDataBlock(const std::uint8_t *p, int length, int tag, int block, int offset,
-                  DataBlock &out, EdidInfo &info);
+void ctaDataBlock(const std::uint8_t *p, int length, int tag, int block, int offset, DataBlock &out,
+                  EdidInfo &info);
 
 // Tag 3 (vendor-specific) and tag 7 (extended tag in the first payload byte).
 void vendorBlock(const std::uint8_t *p, int length, int block, int offset, DataBlock &out,

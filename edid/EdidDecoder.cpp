@@ -14,9 +14,9 @@ constexpr int DescriptorSize = 18;
 
 // Bits 7 to 0 of bytes 35 and 36, then bit 7 of byte 37.
 constexpr const char *Established[17] = {
-    "720x400@70",  "720x400@88",   "640x480@60",  "640x480@67",   "640x480@72",   "640x480@75",
-    "800x600@56",  "800x600@60",   "800x600@72",  "800x600@75",   "832x624@75",   "1024x768i@87",
-    "1024x768@60", "1024x768@70",  "1024x768@75", "1280x1024@75", "1152x870@75"};
+    "720x400@70",  "720x400@88",  "640x480@60",  "640x480@67",   "640x480@72", "640x480@75",
+    "800x600@56",  "800x600@60",  "800x600@72",  "800x600@75",   "832x624@75", "1024x768i@87",
+    "1024x768@60", "1024x768@70", "1024x768@75", "1280x1024@75", "1152x870@75"};
 
 QString manufacturerId(std::uint8_t hi, std::uint8_t lo)
 {
@@ -59,8 +59,8 @@ void inputAndFeatures(const std::uint8_t *b, BaseBlock &base)
         static const char *const interfaces[] = {"undefined", "DVI",  "HDMI-a",
                                                  "HDMI-b",    "MDDI", "DisplayPort"};
         const int i = input & 0x0F;
-        base.interface = i <= 5 ? QLatin1String(interfaces[i])
-                                : QStringLiteral("reserved interface %1").arg(i);
+        base.interface =
+            i <= 5 ? QLatin1String(interfaces[i]) : QStringLiteral("reserved interface %1").arg(i);
         base.colourFormats << QStringLiteral("RGB 4:4:4");
         if (kind & 0x01)
             base.colourFormats << QStringLiteral("YCbCr 4:4:4");
@@ -137,8 +137,8 @@ RangeLimits rangeLimits(const std::uint8_t *d)
     r.minHKHz = d[7] + (hOffset == 3 ? 255 : 0);
     r.maxHKHz = d[8] + (hOffset >= 2 ? 255 : 0);
     r.maxPixelClockMHz = d[9] * 10;
-    static const char *const support[] = {"default GTF", "range limits only", "secondary GTF",
-                                          "", "CVT"};
+    static const char *const support[] = {"default GTF", "range limits only", "secondary GTF", "",
+                                          "CVT"};
     r.support = d[10] <= 4 && d[10] != 3 ? QLatin1String(support[d[10]])
                                          : QStringLiteral("reserved (%1)").arg(parts::hex2(d[10]));
     return r;
@@ -237,7 +237,8 @@ void baseBlock(const std::uint8_t *b, EdidInfo &info)
     BaseBlock &base = info.base;
     base.headerOk = std::equal(std::begin(Header), std::end(Header), b);
     if (!base.headerOk)
-        info.problems.push_back({0, 0, QStringLiteral("the header is not 00 FF FF FF FF FF FF 00")});
+        info.problems.push_back(
+            {0, 0, QStringLiteral("the header is not 00 FF FF FF FF FF FF 00")});
     base.manufacturer = manufacturerId(b[8], b[9]);
     base.productCode = b[10] | b[11] << 8;
     base.serialNumber = std::uint32_t(b[12]) | std::uint32_t(b[13]) << 8 |

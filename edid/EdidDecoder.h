@@ -66,8 +66,7 @@ struct OtherDescriptor {
 };
 
 struct Chromaticity {
-    double redX = 0, redY = 0, greenX = 0, greenY = 0, blueX = 0, blueY = 0, whiteX = 0,
-           whiteY = 0;
+    double redX = 0, redY = 0, greenX = 0, greenY = 0, blueX = 0, blueY = 0, whiteX = 0, whiteY = 0;
 };
 
 struct BaseBlock {
@@ -82,7 +81,7 @@ struct BaseBlock {
     QString interface;           // digital: "HDMI-a", "DisplayPort"...; analog: the levels
     int widthCm = 0, heightCm = 0;
     std::optional<double> gamma;
-    QStringList features;     // power states, sRGB, preferred timing, continuous frequency
+    QStringList features;      // power states, sRGB, preferred timing, continuous frequency
     QStringList colourFormats; // digital: "RGB 4:4:4", ...; analog: the display type
     Chromaticity chromaticity;
     QStringList established; // "640x480@60"
@@ -110,7 +109,7 @@ struct ShortAudio {
 };
 
 struct HdmiVsdb {
-    QString physicalAddress; // "1.0.0.0"
+    QString physicalAddress;        // "1.0.0.0"
     std::vector<int> deepColorBits; // 30, 36, 48
     bool deepColorY444 = false;
     bool supportsAi = false, dviDual = false;

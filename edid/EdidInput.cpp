@@ -51,12 +51,14 @@ TableInput fromHexText(const QByteArray &text)
         };
         for (qsizetype k = i; k < end; ++k)
             if (hexValue(text[k]) < 0)
-                return {{}, QStringLiteral("%1: %2 is not a hex digit").arg(where(k), shown(text[k]))};
+                return {{},
+                        QStringLiteral("%1: %2 is not a hex digit").arg(where(k), shown(text[k]))};
         if (end - i != 2)
-            return {{}, QStringLiteral("%1: %2 where a byte takes two hex digits")
-                            .arg(where(i), end - i == 1 ? QStringLiteral("one hex digit")
-                                                        : QStringLiteral("%1 hex digits")
-                                                              .arg(end - i))};
+            return {{},
+                    QStringLiteral("%1: %2 where a byte takes two hex digits")
+                        .arg(where(i), end - i == 1
+                                           ? QStringLiteral("one hex digit")
+                                           : QStringLiteral("%1 hex digits").arg(end - i))};
         if (in.bytes.size() == std::size_t(MaxDecodeSize))
             return {{}, QStringLiteral("the hex text holds more than 512 bytes")};
         in.bytes.push_back(std::uint8_t(hexValue(text[i]) << 4 | hexValue(text[i + 1])));

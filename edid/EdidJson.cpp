@@ -122,7 +122,8 @@ QJsonObject reportJson(const EdidInfo &info)
     const BaseBlock &b = info.base;
     QJsonArray extensions, checksums, problems;
     for (const Extension &e : info.extensions)
-        extensions.append(QJsonObject{{"block", e.block}, {"type", e.type}, {"revision", e.revision}});
+        extensions.append(
+            QJsonObject{{"block", e.block}, {"type", e.type}, {"revision", e.revision}});
     for (const Checksum &c : info.checksums)
         checksums.append(QJsonObject{
             {"block", c.block}, {"stored", c.stored}, {"computed", c.computed}, {"ok", c.ok()}});

@@ -80,9 +80,11 @@ QString screenWords(const BaseBlock &b)
         return QStringLiteral("%1 x %2 cm").arg(b.widthCm).arg(b.heightCm);
     // One of the two alone gives the aspect ratio.
     if (b.widthCm)
-        return QStringLiteral("aspect ratio %1 (landscape)").arg(number((b.widthCm + 99) / 100.0, 2));
+        return QStringLiteral("aspect ratio %1 (landscape)")
+            .arg(number((b.widthCm + 99) / 100.0, 2));
     if (b.heightCm)
-        return QStringLiteral("aspect ratio %1 (portrait)").arg(number(100.0 / (b.heightCm + 99), 2));
+        return QStringLiteral("aspect ratio %1 (portrait)")
+            .arg(number(100.0 / (b.heightCm + 99), 2));
     return QStringLiteral("not given");
 }
 
@@ -118,9 +120,9 @@ void baseLines(const EdidInfo &info, QStringList &out)
     out << QStringLiteral("  Colour formats: %1").arg(b.colourFormats.join(QStringLiteral(", ")));
     const Chromaticity &c = b.chromaticity;
     out << QStringLiteral("  Chromaticity: red %1,%2 green %3,%4 blue %5,%6 white %7,%8")
-               .arg(number(c.redX, 3), number(c.redY, 3), number(c.greenX, 3),
-                    number(c.greenY, 3), number(c.blueX, 3), number(c.blueY, 3),
-                    number(c.whiteX, 3), number(c.whiteY, 3));
+               .arg(number(c.redX, 3), number(c.redY, 3), number(c.greenX, 3), number(c.greenY, 3),
+                    number(c.blueX, 3), number(c.blueY, 3), number(c.whiteX, 3),
+                    number(c.whiteY, 3));
     if (!b.established.isEmpty())
         out << QStringLiteral("  Established timings: %1")
                    .arg(b.established.join(QStringLiteral(", ")));
@@ -191,7 +193,8 @@ void collectionLines(const EdidInfo &info, QStringList &out)
     if (!vics.isEmpty())
         out << QStringLiteral("Video modes: %1").arg(vics.join(QStringLiteral(", ")));
     if (!info.ycbcr420Vics.empty())
-        out << QStringLiteral("YCbCr 4:2:0 VICs: %1").arg(joined(info.ycbcr420Vics, QStringLiteral(", ")));
+        out << QStringLiteral("YCbCr 4:2:0 VICs: %1")
+                   .arg(joined(info.ycbcr420Vics, QStringLiteral(", ")));
     for (const ShortAudio &a : info.audio) {
         QStringList rates;
         for (const double r : a.ratesKHz)
@@ -230,10 +233,10 @@ void collectionLines(const EdidInfo &info, QStringList &out)
             parts << QStringLiteral("SCDC read request");
         if (h.lte340Scramble)
             parts << QStringLiteral("scrambling at 340 MHz and below");
-        parts << (h.maxFrlGbps ? QStringLiteral("max FRL %1 Gbps (%2 lanes)")
-                                     .arg(h.maxFrlGbps)
-                                     .arg(h.frlLanes)
-                               : QStringLiteral("no FRL"));
+        parts
+            << (h.maxFrlGbps
+                    ? QStringLiteral("max FRL %1 Gbps (%2 lanes)").arg(h.maxFrlGbps).arg(h.frlLanes)
+                    : QStringLiteral("no FRL"));
         if (!h.deepColor420Bits.empty())
             parts << QStringLiteral("4:2:0 deep colour %1 bits")
                          .arg(joined(h.deepColor420Bits, QStringLiteral("/")));
@@ -251,7 +254,8 @@ void collectionLines(const EdidInfo &info, QStringList &out)
         if (h.maxLuminance)
             line += QStringLiteral(", max luminance %1 cd/m2").arg(number(*h.maxLuminance, 1));
         if (h.maxFrameAverage)
-            line += QStringLiteral(", max frame average %1 cd/m2").arg(number(*h.maxFrameAverage, 1));
+            line +=
+                QStringLiteral(", max frame average %1 cd/m2").arg(number(*h.maxFrameAverage, 1));
         if (h.minLuminance)
             line += QStringLiteral(", min luminance %1 cd/m2").arg(number(*h.minLuminance, 4));
         out << line;

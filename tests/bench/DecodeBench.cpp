@@ -45,11 +45,11 @@ int main(int argc, char *argv[])
         for (int b = 0; b < 2; ++b)
             sink = sink + edid::edidChecksum(bytes.data() + b * edid::BlockSize);
     });
-    const double decode = medianMicros(runs, [&] {
-        sink = sink + int(edid::decodeEdid(bytes).vics.size());
-    });
+    const double decode =
+        medianMicros(runs, [&] { sink = sink + int(edid::decodeEdid(bytes).vics.size()); });
     const edid::EdidInfo info = edid::decodeEdid(bytes);
-    const double words = medianMicros(runs, [&] { sink = sink + int(edid::reportText(info).size()); });
+    const double words =
+        medianMicros(runs, [&] { sink = sink + int(edid::reportText(info).size()); });
     std::printf("decode 256 bytes: %.2f us median (goal < 20 us); checksum pass: %.3f us; "
                 "words report: %.2f us; %d runs\n",
                 decode, checksum, words, runs);

@@ -329,8 +329,8 @@ private slots:
         FakeClock clock;
         const QByteArray table = DeviceModel(clock).displayEdid(DeviceModel::Output::A);
         const QString text = edid::edidTableText(tableOf(table));
-        QTest::newRow("binary file") << QStringList{"edid", "decode", writeFile("d.bin", table)}
-                                     << QByteArray();
+        QTest::newRow("binary file")
+            << QStringList{"edid", "decode", writeFile("d.bin", table)} << QByteArray();
         QTest::newRow("hex text file")
             << QStringList{"edid", "decode", writeFile("d.txt", text.toLatin1())} << QByteArray();
         QTest::newRow("standard input") << QStringList{"edid", "decode", "-"} << table;
@@ -346,8 +346,8 @@ private slots:
         Rig rig;
         rig.in.setData(input);
         const bool read = args.contains("read");
-        const QByteArray table = read ? rig.model.ownEdid()
-                                      : rig.model.displayEdid(DeviceModel::Output::A);
+        const QByteArray table =
+            read ? rig.model.ownEdid() : rig.model.displayEdid(DeviceModel::Output::A);
         QCOMPARE(rig.run(args), 0);
         QCOMPARE(rig.stderrText(), QString());
         QCOMPARE(rig.model.requestCount() > 0, read);
@@ -359,17 +359,17 @@ private slots:
         const QJsonObject doc = rig.json();
         QCOMPARE(doc, edid::reportJson(info));
         for (const char *key :
-             {"size", "header_ok", "version", "manufacturer", "product_code", "serial_number",
-              "week", "year", "model_year", "name", "serial_text", "preferred", "range_limits",
-              "extensions", "vics", "hdmi", "hdmi_forum", "hdr", "audio", "ycbcr420_vics",
-              "checksums", "problems"})
+             {"size",          "header_ok",  "version",      "manufacturer", "product_code",
+              "serial_number", "week",       "year",         "model_year",   "name",
+              "serial_text",   "preferred",  "range_limits", "extensions",   "vics",
+              "hdmi",          "hdmi_forum", "hdr",          "audio",        "ycbcr420_vics",
+              "checksums",     "problems"})
             QVERIFY2(doc.contains(QLatin1String(key)), key);
         QCOMPARE(doc["version"].toString(), "1.3");
         QCOMPARE(doc["extensions"][0]["type"].toString(), "CTA-861");
         QVERIFY(doc["serial_number"].isNull()); // the simulator's tables have serial number 0
         QVERIFY(doc["model_year"].isNull());
-        QCOMPARE(doc["vics"][0]["mode"].toString(),
-                 edid::vicMode(doc["vics"][0]["vic"].toInt()));
+        QCOMPARE(doc["vics"][0]["mode"].toString(), edid::vicMode(doc["vics"][0]["vic"].toInt()));
     }
 
     void edidWriteNeedsCustomMode()

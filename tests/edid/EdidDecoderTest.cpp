@@ -216,13 +216,12 @@ void EdidDecoderTest::problems_data()
     QVERIFY(!forum.isEmpty());
     const int tmdsAt = int(forum.indexOf(QByteArray::fromHex("d85dc4"))) + 4;
 
-    QTest::newRow("header") << changed(good, [](QByteArray &t) { t[1] = 0; }) << 0 << 0
-                            << "header";
+    QTest::newRow("header") << changed(good, [](QByteArray &t) { t[1] = 0; }) << 0 << 0 << "header";
     QByteArray badSum = good;
     badSum[255] = char(badSum[255] ^ 1);
     QTest::newRow("checksum") << badSum << 1 << 127 << "checksum";
-    QTest::newRow("extension count") << changed(good, [](QByteArray &t) { t[126] = 2; }) << 0
-                                     << 126 << "extension count 2";
+    QTest::newRow("extension count")
+        << changed(good, [](QByteArray &t) { t[126] = 2; }) << 0 << 126 << "extension count 2";
     // The last data block one byte longer.
     int last = 4;
     for (int o = 4; o < good[130]; o += 1 + (good[128 + o] & 0x1F))
@@ -235,12 +234,12 @@ void EdidDecoderTest::problems_data()
         t[58] = char(t[58] & 0x0F);
     }) << 0 << 54 << "zero active size";
     QTest::newRow("front porch beyond blanking")
-        << changed(good, [](QByteArray &t) { t[62] = char(0xFF), t[65] = char(t[65] | 0xC0); })
-        << 0 << 54 << "horizontal front porch";
+        << changed(good, [](QByteArray &t) { t[62] = char(0xFF), t[65] = char(t[65] | 0xC0); }) << 0
+        << 54 << "horizontal front porch";
     QTest::newRow("forum 340 MHz") << changed(forum, [&](QByteArray &t) { t[tmdsAt] = 68; }) << 1
                                    << tmdsAt - 128 << "340 MHz is not above";
-    QTest::newRow("forum 605 MHz") << changed(forum, [&](QByteArray &t) { t[tmdsAt] = 121; })
-                                   << 1 << tmdsAt - 128 << "605 MHz";
+    QTest::newRow("forum 605 MHz") << changed(forum, [&](QByteArray &t) { t[tmdsAt] = 121; }) << 1
+                                   << tmdsAt - 128 << "605 MHz";
 }
 
 void EdidDecoderTest::problems()
@@ -267,8 +266,9 @@ void EdidDecoderTest::notATable_data()
     const QByteArray table = edidgen::builtinTable(3);
     QString text;
     for (int i = 0; i < 128; ++i)
-        text += QStringLiteral("%1%2").arg(quint8(table[i]), 2, 16, QLatin1Char('0')).arg(
-            i % 16 == 15 ? "\r\n" : " ");
+        text += QStringLiteral("%1%2")
+                    .arg(quint8(table[i]), 2, 16, QLatin1Char('0'))
+                    .arg(i % 16 == 15 ? "\r\n" : " ");
     QTest::newRow("empty") << QByteArray() << 0 << "the input is empty";
     QTest::newRow("blanks only") << QByteArray(" \n") << 0 << "the input is empty";
     QTest::newRow("100 bytes") << table.left(100) << 0 << "100 bytes are fewer than the 128";
@@ -278,9 +278,9 @@ void EdidDecoderTest::notATable_data()
     QTest::newRow("lower-case text, CR LF") << text.toLatin1() << 128 << "";
     QTest::newRow("bad digit") << QByteArray("00 ff\nff 0g") << 0
                                << "line 2, column 5: 'g' is not a hex digit";
-    QTest::newRow("three digits") << QByteArray("00 fff") << 0
-                                  << "line 1, column 4: 3 hex digits";
-    QTest::newRow("half a pair") << QByteArray("00 f") << 0 << "line 1, column 4: one hex digit where";
+    QTest::newRow("three digits") << QByteArray("00 fff") << 0 << "line 1, column 4: 3 hex digits";
+    QTest::newRow("half a pair") << QByteArray("00 f") << 0
+                                 << "line 1, column 4: one hex digit where";
     QTest::newRow("600 pairs") << QByteArray("00 ").repeated(600) << 0 << "more than 512 bytes";
 }
 
@@ -291,11 +291,11 @@ void EdidDecoderTest::notATable()
     QFETCH(QString, error);
     const edid::TableInput in = edid::tableFromContents(contents);
     QCOMPARE(int(in.bytes.size()), size);
-    QVERIFY2(error.isEmpty() ? in.error.isEmpty() : in.error.contains(error),
-             qPrintable(in.error));
+    QVERIFY2(error.isEmpty() ? in.error.isEmpty() : in.error.contains(error), qPrintable(in.error));
     // The window shows the reason instead of a report.
-    QCOMPARE(edid::detailsForEditorText(QString::fromLatin1(contents)).startsWith("No EDID table: "),
-             size == 0);
+    QCOMPARE(
+        edid::detailsForEditorText(QString::fromLatin1(contents)).startsWith("No EDID table: "),
+        size == 0);
 }
 
 QTEST_GUILESS_MAIN(EdidDecoderTest)

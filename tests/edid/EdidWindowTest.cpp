@@ -1,7 +1,7 @@
 // The EDID page end to end: the real window with its form on the in-process device model, in
 // fake time. Requests are checked byte for byte.
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/MainWindow.h"
 #include "edid/EdidReport.h"
 #include "edid/EdidText.h"
 

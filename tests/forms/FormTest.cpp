@@ -7,8 +7,8 @@
 #include "FakeUsbApi.h"
 #include "FormConnections.h"
 #include "RecordingAlerts.h"
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/MainWindow.h"
 #include "device/DeviceLink.h"
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
@@ -27,13 +27,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QXmlStreamReader>
 #include <QtTest>
