@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/EdidDetails.h"
 #include "app/FormBinding.h"
 #include "app/Prompts.h"
 #include "cec_infoframes/Outcome.h"
@@ -36,6 +37,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
       prompts_(prompts)
 {
     ui->setupUi(this);
+    attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
     initialise();
 }
 

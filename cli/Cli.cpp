@@ -9,7 +9,9 @@
 #include "device/OpenRetry.h"
 #include "device/UsbApi.h"
 #include "edid/EdidFile.h"
+#include "edid/EdidInput.h"
 #include "edid/EdidMode.h"
+#include "edid/EdidReport.h"
 #include "edid/EdidText.h"
 #include "session/ConfigLoad.h"
 #include "session/DeviceSession.h"
@@ -40,6 +42,48 @@ int complain(QIODevice &err, int code, const QString &text)
 {
     err.write("korvalis-cli: " + text.toUtf8() + '\n');
     return code;
+}
+
+// A table in words, or as one JSON document; problems in it are part of the report.
+int printDecoded(const edid::Bytes &bytes, bool json, QIODevice &out)
+{
+    const edid::EdidInfo info = edid::decodeEdid(bytes);
+    if (json)
+        writeJson(out, edid::reportJson(info));
+    else
+        out.write(edid::reportText(info).toUtf8());
+    return exitcode::Ok;
+}
+
+// At most MaxInputSize + 1 bytes, so that a longer input shows as too long.
+QByteArray readBounded(QIODevice &from)
+{
+    QByteArray data;
+    while (data.size() <= edid::MaxInputSize) {
+        const QByteArray chunk = from.read(edid::MaxInputSize + 1 - data.size());
+        if (chunk.isEmpty())
+            break;
+        data += chunk;
+    }
+    return data;
+}
+
+// edid decode: a file or standard input, without any device.
+int decodeInput(const Request &r, const Streams &io)
+{
+    const bool standardInput = r.decodeFile.isEmpty() || r.decodeFile == "-";
+    const QString name = standardInput ? QStringLiteral("standard input") : r.decodeFile;
+    QFile file(r.decodeFile);
+    QIODevice *from = standardInput ? io.in : &file;
+    if (from == nullptr || (!standardInput && !file.open(QIODevice::ReadOnly)))
+        return complain(io.err, exitcode::Usage,
+                        QStringLiteral("cannot read %1: %2")
+                            .arg(name, from ? file.errorString() : QStringLiteral("not open")));
+    const edid::TableInput in = edid::tableFromContents(readBounded(*from));
+    if (!in.ok())
+        return complain(io.err, exitcode::Usage,
+                        QStringLiteral("no EDID table in %1: %2").arg(name, in.error));
+    return printDecoded(in.bytes, r.json, io.out);
 }
 
 // One line on a terminal, rewritten in place; gone when the operation ends.
@@ -110,6 +154,7 @@ public:
             return plan_ ? cli::configLoad(s_, r_, *plan_, configIo()) : exitcode::Usage;
         case Command::Help:
         case Command::List:
+        case Command::EdidDecode:
         case Command::Version:
         case Command::Completion:
             break;
@@ -203,6 +248,9 @@ private:
                               ? s_.failureOf(QStringLiteral("EDID fetch"))
                               : s_.failureOf(QStringLiteral("EDID read at byte %1")
                                                  .arg(read.chunksRead * cmd::EdidReadChunk)));
+        if (r_.decode)
+            return printDecoded(edid::Bytes(read.table.begin(), read.table.end()), r_.json,
+                                io_.out);
         if (r_.hex) {
             const QString text = edid::edidTableText(read.table);
             if (r_.json) {
@@ -416,6 +464,8 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
         streams.out.write(bashCompletion().toUtf8());
         return exitcode::Ok;
     }
+    if (r.command == Command::EdidDecode)
+        return decodeInput(r, streams);
     // A file is checked whole before any device is opened.
     std::optional<session::config::Plan> plan;
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))

@@ -46,6 +46,7 @@ struct Streams {
     QIODevice &err;
     bool outIsTerminal = false;
     bool errIsTerminal = false; // progress is shown only on a terminal
+    QIODevice *in = nullptr;    // standard input, for edid decode
 };
 
 // `arguments` starts with the program name. Returns the exit status.

@@ -23,8 +23,8 @@ const char kUsageTail[] =
     "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
     "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
     "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex, config save, config load); list --watch: one\n"
-    "                 JSON object a line\n"
+    "                 edid read --hex or --decode, edid decode, config save, config load);\n"
+    "                 list --watch: one JSON object a line\n"
     "  --quiet        no progress on standard error\n"
     "  --help         this text\n"
     "  --version      the program's version\n"
@@ -80,11 +80,12 @@ bool takesJson(const Request &r)
     case Command::Get:
     case Command::Settings:
     case Command::ConfigLoad:
+    case Command::EdidDecode:
         return true;
     case Command::ConfigSave:
         return r.configFile != "-"; // the document itself goes there
     case Command::EdidRead:
-        return r.hex;
+        return r.hex || r.decode;
     default:
         return false;
     }
@@ -178,7 +179,15 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
     }
     if (word == "edid" && sub == "read") {
         r.command = Command::EdidRead;
-        return wantCount(pos, 2, "edid read [--from own|tv-a|tv-b] [-o FILE] [--hex]", error);
+        return wantCount(pos, 2, "edid read [--from own|tv-a|tv-b] [-o FILE|-] [--hex | --decode]",
+                         error);
+    }
+    if (word == "edid" && sub == "decode") {
+        r.command = Command::EdidDecode;
+        if (pos.size() > 3)
+            return wantCount(pos, 3, "edid decode [FILE|-]", error);
+        r.decodeFile = pos.value(2);
+        return true;
     }
     if (word == "edid" && sub == "write") {
         r.command = Command::EdidWrite;
@@ -333,6 +342,15 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
             return false;
         }
         r.hex = p.isSet("hex");
+        r.decode = p.isSet("decode");
+        if (r.hex && r.decode) {
+            error = QStringLiteral("--hex and --decode exclude each other");
+            return false;
+        }
+        if (r.decode && p.isSet("o")) {
+            error = QStringLiteral("--decode prints to standard output: -o does not apply");
+            return false;
+        }
         r.outputFile = restoreNegative(p.value("o"));
         if (p.isSet("o") && r.outputFile.isEmpty()) {
             error = QStringLiteral("-o needs a file name");
@@ -340,7 +358,7 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         }
         if (r.outputFile == "-")
             r.outputFile.clear(); // standard output, as without -o
-        if (!r.hex && r.outputFile.isEmpty() && stdoutIsTerminal) {
+        if (!r.hex && !r.decode && r.outputFile.isEmpty() && stdoutIsTerminal) {
             error = QStringLiteral("refusing to write a binary EDID to a terminal: use -o FILE, "
                                    "--hex, or a pipe");
             return false;
@@ -403,8 +421,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         break;
     }
     if (r.json && !takesJson(r)) {
-        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex, "
-                               "config save FILE and config load");
+        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex or "
+                               "--decode, edid decode, config save FILE and config load");
         return false;
     }
     return true;
@@ -437,6 +455,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"from", "", "SOURCE"},
         {"o", "", "FILE"},
         {"hex", ""},
+        {"decode", ""},
         {"select-custom", ""},
         {"fix-checksums", ""},
         {"force", ""},

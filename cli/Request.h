@@ -24,6 +24,7 @@ enum class Command {
     Set,
     Settings,
     EdidRead,
+    EdidDecode,
     EdidWrite,
     EdidMode,
     CecSend,
@@ -60,6 +61,10 @@ struct Request {
     edid::Source source = edid::Source::Own;
     QString outputFile; // empty: standard output
     bool hex = false;
+    bool decode = false; // the table in words (or JSON) instead of its bytes
+
+    // edid decode: empty or "-" for standard input
+    QString decodeFile;
 
     // edid write
     edid::Table table{};

@@ -61,11 +61,12 @@ int main(int argc, char *argv[])
         return makeDeviceWatcher(clock, idOrPath, simulated.directory());
     };
 
-    QFile out, err;
+    QFile out, err, in;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1,
-                               ::isatty(STDERR_FILENO) == 1};
+    in.open(stdin, QIODevice::ReadOnly);
+    const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1, ::isatty(STDERR_FILENO) == 1,
+                               &in};
     return cli::run(QCoreApplication::arguments(),
                     cli::Backend{usb, clock, alerts, locate, watch, catchInterrupt}, streams);
 }

@@ -1,6 +1,6 @@
 #include "status/StatusValues.h"
 
-#include "status/VideoFormatTable.h"
+#include "edid/VideoFormatTable.h"
 
 #include <algorithm>
 

@@ -1,5 +1,7 @@
 // korvalis-cli end to end against the in-process device model, in fake time.
 #include "cli/Cli.h"
+#include "edid/EdidInput.h"
+#include "edid/EdidReport.h"
 #include "edid/EdidTable.h"
 #include "edid/EdidText.h"
 #include "settings/Catalog.h"
@@ -25,7 +27,7 @@ QByteArray registerWrite(int reg, int value)
 }
 
 struct Streams {
-    QBuffer out, err;
+    QBuffer out, err, in;
     int run(UsbApi &usb, Clock &clock, Alerts &alerts, const QStringList &args,
             bool outTerminal = false, bool errTerminal = false)
     {
@@ -35,7 +37,8 @@ struct Streams {
         err.setData(QByteArray());
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
-        const cli::Streams streams{out, err, outTerminal, errTerminal};
+        in.open(QIODevice::ReadOnly);
+        const cli::Streams streams{out, err, outTerminal, errTerminal, &in};
         const auto locate = [](std::uint32_t, const QString &) { return QStringLiteral("model"); };
         return cli::run(QStringList{"korvalis-cli"} + args,
                         cli::Backend{usb, clock, alerts, locate}, streams);
@@ -317,6 +320,58 @@ private slots:
         QCOMPARE(rig.json()["edid"].toString(), edid::edidTableText(expected));
     }
 
+    // Decoded without a device, from either file form or standard input; read --decode decodes
+    // what the device holds.
+    void edidDecode_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        FakeClock clock;
+        const QByteArray table = DeviceModel(clock).displayEdid(DeviceModel::Output::A);
+        const QString text = edid::edidTableText(tableOf(table));
+        QTest::newRow("binary file")
+            << QStringList{"edid", "decode", writeFile("d.bin", table)} << QByteArray();
+        QTest::newRow("hex text file")
+            << QStringList{"edid", "decode", writeFile("d.txt", text.toLatin1())} << QByteArray();
+        QTest::newRow("standard input") << QStringList{"edid", "decode", "-"} << table;
+        QTest::newRow("json") << QStringList{"--json", "edid", "decode"} << text.toLatin1();
+        QTest::newRow("read --decode") << QStringList{"edid", "read", "--decode"} << QByteArray();
+        QTest::newRow("read --decode --json")
+            << QStringList{"edid", "read", "--decode", "--json"} << QByteArray();
+    }
+    void edidDecode()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        Rig rig;
+        rig.in.setData(input);
+        const bool read = args.contains("read");
+        const QByteArray table =
+            read ? rig.model.ownEdid() : rig.model.displayEdid(DeviceModel::Output::A);
+        QCOMPARE(rig.run(args), 0);
+        QCOMPARE(rig.stderrText(), QString());
+        QCOMPARE(rig.model.requestCount() > 0, read);
+        const edid::EdidInfo info = edid::decodeEdid(edid::Bytes(table.begin(), table.end()));
+        if (!args.contains("--json")) {
+            QCOMPARE(rig.stdoutText(), edid::reportText(info));
+            return;
+        }
+        const QJsonObject doc = rig.json();
+        QCOMPARE(doc, edid::reportJson(info));
+        for (const char *key :
+             {"size",          "header_ok",  "version",      "manufacturer", "product_code",
+              "serial_number", "week",       "year",         "model_year",   "name",
+              "serial_text",   "preferred",  "range_limits", "extensions",   "vics",
+              "hdmi",          "hdmi_forum", "hdr",          "audio",        "ycbcr420_vics",
+              "checksums",     "problems"})
+            QVERIFY2(doc.contains(QLatin1String(key)), key);
+        QCOMPARE(doc["version"].toString(), "1.3");
+        QCOMPARE(doc["extensions"][0]["type"].toString(), "CTA-861");
+        QVERIFY(doc["serial_number"].isNull()); // the simulator's tables have serial number 0
+        QVERIFY(doc["model_year"].isNull());
+        QCOMPARE(doc["vics"][0]["mode"].toString(), edid::vicMode(doc["vics"][0]["vic"].toInt()));
+    }
+
     void edidWriteNeedsCustomMode()
     {
         Rig rig;
@@ -337,6 +392,7 @@ private slots:
         bad[127] ^= 1;
         const QString wrongSum = writeFile("wrongsum.bin", bytesOf(bad));
         const QString badText = writeFile("bad.txt", "00 FF FF\nxyz");
+        const QString short100 = writeFile("short.bin", bytesOf(bad).left(100));
         const auto row = [](const char *name, QStringList args, const char *says,
                             bool terminal = false) {
             QTest::newRow(name) << args << terminal << QString::fromLatin1(says);
@@ -366,6 +422,10 @@ private slots:
         row("missing file", {"edid", "write", tmp_.filePath("none.bin")}, "cannot read");
         row("wrong checksum", {"edid", "write", wrongSum}, "block 0 has");
         row("bad hex file", {"edid", "write", badText}, "Hex Format Error");
+        row("decode of 100 bytes", {"edid", "decode", short100}, "100 bytes are fewer");
+        row("decode of an empty input", {"edid", "decode"}, "standard input: the input is empty");
+        row("decode of a bad digit", {"edid", "decode", badText}, "'x' is not a hex digit");
+        row("decode with hex", {"edid", "read", "--hex", "--decode"}, "exclude");
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");

@@ -1,7 +1,8 @@
 // The EDID page end to end: the real window with its form on the in-process device model, in
 // fake time. Requests are checked byte for byte.
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/MainWindow.h"
+#include "edid/EdidReport.h"
 #include "edid/EdidText.h"
 
 #include "Bytes.h"
@@ -10,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -103,6 +105,7 @@ private slots:
     void calculateChecksum();
     void loadTextFile();
     void saveFailureShowsBox();
+    void detailsFollowEditor();
 };
 
 void EdidWindowTest::startUpReads()
@@ -330,6 +333,32 @@ void EdidWindowTest::saveFailureShowsBox()
     QVERIFY(rig.prompts.shown[1].text.endsWith('.'));
     QVERIFY(rig.status() != QStringLiteral("File saved"));
     QVERIFY(!QFile::exists(name));
+}
+
+// The details page follows every change of the editor within 300 ms: a read, typing, a TV read.
+void EdidWindowTest::detailsFollowEditor()
+{
+    Rig rig;
+    rig.start();
+    auto *details = rig.find<QPlainTextEdit>("EDIDdetails");
+    QVERIFY(details && details->isReadOnly());
+    QCOMPARE(details->accessibleName(), QStringLiteral("EDID details"));
+    const auto report = [](const QByteArray &t) {
+        return edid::reportText(edid::decodeEdid(edid::Bytes(t.begin(), t.end())));
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(details->toPlainText(), report(rig.model.ownEdid()), 300);
+
+    rig.editor()->setPlainText(QStringLiteral("00 FF 0G"));
+    QTRY_COMPARE_WITH_TIMEOUT(details->toPlainText(),
+                              QStringLiteral("No EDID table: line 1, column 8: 'G' is not a hex "
+                                             "digit\n"),
+                              300);
+
+    const QByteArray tv = rig.model.displayEdid(DeviceModel::Output::A);
+    QVERIFY(tv != rig.model.ownEdid());
+    rig.run("readTvEdidA");
+    QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(toTable(tv)));
+    QTRY_COMPARE_WITH_TIMEOUT(details->toPlainText(), report(tv), 300);
 }
 
 QTEST_MAIN(EdidWindowTest)

@@ -7,8 +7,8 @@
 #include "FakeUsbApi.h"
 #include "FormConnections.h"
 #include "RecordingAlerts.h"
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/MainWindow.h"
 #include "device/DeviceLink.h"
 #include "sim/DeviceModel.h"
 #include "sim/ModelUsbApi.h"
@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -79,7 +80,7 @@ bool isLeaf(const QWidget *w)
 {
     return qobject_cast<const QLabel *>(w) || qobject_cast<const QAbstractButton *>(w) ||
            qobject_cast<const QComboBox *>(w) || qobject_cast<const QLineEdit *>(w) ||
-           qobject_cast<const QTextEdit *>(w);
+           qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w);
 }
 
 // Visible controls under `root`, not counting the inner parts of a control (a text edit's
@@ -284,10 +285,11 @@ void FormTest::pagesInOrderOnFirstPage()
     auto *tabs = find<QTabWidget>("tabWidget");
     QVERIFY(tabs);
     QCOMPARE(tabs->currentIndex(), 0);
-    const QStringList names{"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
-    const QStringList titles{Compact ? "EDID" : "EDID MANAGER", "CEC", "HDR/IF", "CONFIG", "SPLIT"};
-    QCOMPARE(tabs->count(), 5);
-    for (int i = 0; i < 5; ++i) {
+    const QStringList names{"tab", "tab_6", "tab_3", "tab_2", "tab_4", "tab_5"};
+    const QStringList titles{
+        Compact ? "EDID" : "EDID MANAGER", "EDID DETAILS", "CEC", "HDR/IF", "CONFIG", "SPLIT"};
+    QCOMPARE(tabs->count(), 6);
+    for (int i = 0; i < 6; ++i) {
         QCOMPARE(tabs->widget(i)->objectName(), names[i]);
         QCOMPARE(tabs->tabText(i), titles[i]);
     }
@@ -724,8 +726,8 @@ void FormTest::cecExamplesLabel()
 void FormTest::pageGeometry_data()
 {
     QTest::addColumn<int>("index");
-    const char *names[] = {"tab", "tab_3", "tab_2", "tab_4", "tab_5"};
-    for (int i = 0; i < 5; ++i)
+    const char *names[] = {"tab", "tab_6", "tab_3", "tab_2", "tab_4", "tab_5"};
+    for (int i = 0; i < 6; ++i)
         QTest::newRow(names[i]) << i;
 }
 

@@ -4,7 +4,7 @@
 #include "RecordingAlerts.h"
 #include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
-#include "status/VideoFormatTable.h"
+#include "edid/VideoFormatTable.h"
 
 #include <QtTest>
 #include <utility>
