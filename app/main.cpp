@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/QtPrompts.h"
+#include "app/WindowOptions.h"
 #include "device/Clock.h"
 #include "device/CombinedUsbApi.h"
 #include "device/DeviceLink.h"
@@ -10,9 +11,21 @@
 #include "session/DeviceWorker.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    // Before QApplication: --help, --version and a bad option need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const WindowOptions options = parseWindowOptions(arguments);
+    if (options.exitStatus >= 0) {
+        std::fputs(options.out.toLocal8Bit().constData(), stdout);
+        std::fputs(options.err.toLocal8Bit().constData(), stderr);
+        return options.exitStatus;
+    }
+
     QApplication app(argc, argv);
     SystemClock clock;
     QtPrompts prompts;
@@ -24,15 +37,13 @@ int main(int argc, char *argv[])
     CombinedUsbApi usb{&realUsb, &virtualUsb};
     DeviceLink link(usb, clock, alerts);
     session::DeviceWorker worker(link, session::DeviceWorker::Mode::Threaded, &alerts);
+    worker.chooseDevice(options.device);
     int status = 0;
     {
         MainWindow window(worker, prompts);
-        // Plugs and unplugs, followed on the device thread.
+        // Plugs and unplugs of that unit (or of any with that id), followed on the device thread.
         worker.watch(
-            [&] {
-                return makeDeviceWatcher(clock, QByteArray(DeviceLink::deviceIdString),
-                                         virtualUsb.directory());
-            },
+            [&] { return makeDeviceWatcher(clock, options.device, virtualUsb.directory()); },
             &window, [&window] { window.showDeparture(); });
         window.show();
         status = app.exec();

@@ -2,6 +2,7 @@
 
 #include "device/Alerts.h"
 #include "device/Clock.h"
+#include "device/FindDevice.h"
 #include "device/OpenRetry.h"
 
 #include <QCoreApplication>
@@ -39,18 +40,23 @@ std::vector<std::uint32_t> DeviceLink::devicesWithId(const QByteArray &id)
     return found;
 }
 
-std::uint8_t DeviceLink::findDevice(QByteArray id, std::uint32_t &index)
+std::uint8_t DeviceLink::findDevice(QByteArray idOrPath, std::uint32_t &index)
 {
     handle_ = UsbApi::NoHandle;
     lost_ = false;
-    const std::vector<std::uint32_t> found = devicesWithId(id);
-    if (found.empty()) {
+    // A place ("1-4.2", a socket file) names one unit; an identification string the first.
+    const std::optional<std::uint32_t> found = findDeviceIndex(usb_, idOrPath);
+    char id[UsbApi::StringBufferSize] = {};
+    if (!found || usb_.getProductString(*found, id, 0) != 0) {
         openFailure_ = OpenFailure::NotConnected;
         alerts_.warning(text("KORVALIS USB not connected!"));
         return 0;
     }
-    index = found.front();
-    foundId_ = id;
+    id[sizeof id - 1] = '\0'; // never trust the terminator
+    index = *found;
+    // After a loss the unit is looked for again by its identification string.
+    foundId_ = QByteArray(id);
+    where_ = usb_.where(*found);
     openFailure_ = OpenFailure::None;
     return 1;
 }

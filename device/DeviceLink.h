@@ -5,6 +5,7 @@
 #include "device/UsbApi.h"
 
 #include <QByteArray>
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -34,7 +35,8 @@ public:
 
     DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts);
 
-    std::uint8_t findDevice(QByteArray id, std::uint32_t &index);
+    // `idOrPath`: an identification string, or where one unit sits (UsbApi::where).
+    std::uint8_t findDevice(QByteArray idOrPath, std::uint32_t &index);
     std::uint8_t openDevice(std::uint32_t index);
     void closeDevice();
     std::uint8_t usbWrite(const std::uint8_t *data, std::uint32_t count, std::uint32_t &written,
@@ -67,6 +69,8 @@ public:
     std::uint32_t deviceIndex() const { return deviceIndex_; }
     std::uint32_t &deviceIndexRef() { return deviceIndex_; }
     bool isOpen() const { return handle_ != UsbApi::NoHandle; }
+    // Where the unit the last findDevice chose sits; empty when the library cannot tell.
+    const QString &deviceWhere() const { return where_; }
     // The open device stopped taking requests (unplugged): its handle was closed, and each
     // exchange first tries, without alerts, to find and open it again.
     bool deviceLost() const { return lost_; }
@@ -91,7 +95,8 @@ private:
     bool tickActive_ = false;
     bool tickSilent_ = false;
     OpenFailure openFailure_ = OpenFailure::None;
-    QByteArray foundId_; // what the last successful findDevice looked for
+    QByteArray foundId_; // the identification string of the unit the last findDevice chose
+    QString where_;
     bool lost_ = false;
     std::atomic<bool> aborted_{false};
 };

@@ -16,15 +16,7 @@ DeviceWorker::DeviceWorker(DeviceLink &link, Mode mode, AlertQueue *alerts)
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &DeviceWorker::requestTick);
     watchTimer_ = new QTimer(this);
-    connect(watchTimer_, &QTimer::timeout, this, [this] {
-        {
-            const QMutexLocker lock(&mutex_);
-            if (watchQueued_)
-                return;
-            watchQueued_ = true;
-        }
-        post([this] { checkDevices(); });
-    });
+    connect(watchTimer_, &QTimer::timeout, this, &DeviceWorker::requestDeviceCheck);
     if (mode_ == Mode::Threaded) {
         thread_.setObjectName(QStringLiteral("device"));
         moveToThread(&thread_);
@@ -101,16 +93,22 @@ void DeviceWorker::startTimer(int intervalMs)
 void DeviceWorker::startUp(const QByteArray &id, QObject *context,
                            std::function<void(const StartUpResult &)> done)
 {
-    id_ = id;
-    startUpContext_ = context;
-    startUpDone_ = std::move(done);
-    post([this] { runStartUp(false); });
+    post([this, id = chosen_.isEmpty() ? id : chosen_, context = QPointer<QObject>(context),
+          done = std::move(done)] {
+        id_ = id;
+        startUpContext_ = context;
+        startUpDone_ = done;
+        runStartUp(false);
+    });
 }
 
 void DeviceWorker::runStartUp(bool afterArrival)
 {
     StartUpResult result = window_.startUp(id_, progress());
     result.afterArrival = afterArrival;
+    lastFailure_ = result.failure;
+    // The unit whose departure ends the session; empty where the library cannot tell.
+    openedWhere_ = result.opened ? link_.deviceWhere() : QString();
     // The reason line must reach the window before any box opens: the boxes travel with it.
     if (alerts_ != nullptr)
         result.alerts = alerts_->take();
@@ -123,13 +121,30 @@ void DeviceWorker::runStartUp(bool afterArrival)
 void DeviceWorker::watch(std::function<std::unique_ptr<DeviceWatcher>()> make, QObject *context,
                          std::function<void()> gone)
 {
-    goneContext_ = context;
-    gone_ = std::move(gone);
-    post([this, make = std::move(make)] {
+    post([this, make = std::move(make), context = QPointer<QObject>(context),
+          gone = std::move(gone)] {
+        goneContext_ = context;
+        gone_ = gone;
         watcher_ = make();
-        if (watcher_)
-            watchTimer_->start(WatchIntervalMs);
+        if (!watcher_)
+            return;
+        watchTimer_->start(WatchIntervalMs);
+        // Plugged in between the launch's look and the watcher's first: it counts as arrived.
+        if (!window_.connected() && lastFailure_ == OpenFailure::NotConnected &&
+            !watcher_->present().empty())
+            runStartUp(true);
     });
+}
+
+void DeviceWorker::requestDeviceCheck()
+{
+    {
+        const QMutexLocker lock(&mutex_);
+        if (watchQueued_)
+            return;
+        watchQueued_ = true;
+    }
+    post([this] { checkDevices(); });
 }
 
 void DeviceWorker::checkDevices()
@@ -145,8 +160,8 @@ void DeviceWorker::checkDevices()
     for (const DeviceEvent &e : watcher_->poll(0)) {
         if (e.kind == DeviceEvent::Arrival) {
             arrived = true;
-        } else if (window_.connected()) {
-            // Whichever unit left, what the window shows may no longer be the device's own.
+        } else if (window_.connected() &&
+                   (openedWhere_.isEmpty() || e.device.where == openedWhere_)) {
             window_.deviceGone();
             timer_->stop();
             timerRunning_ = false;
@@ -155,21 +170,12 @@ void DeviceWorker::checkDevices()
                 deliver(goneContext_, gone_);
         }
     }
-    // A replug (a new address, another unit) starts over as at launch. A unit that could not be
-    // opened is tried again only at its next arrival, never on every look.
-    if (!window_.connected() && (arrived || (left && anyPresent(id_))))
+    // A replug (a new address, another unit) starts over as at launch; so does a departure
+    // while another unit the watcher follows stays. A unit that could not be opened is tried
+    // again only at its next arrival, never on every look.
+    if (!window_.connected() && (arrived || (left && !watcher_->present().empty())))
         runStartUp(true);
     deliverAlerts();
-}
-
-bool DeviceWorker::anyPresent(const QByteArray &id) const
-{
-    // Another unit with the same identification string keeps the session going: the link
-    // reaches it at its next exchange.
-    for (const WatchedDevice &d : watcher_->present())
-        if (d.id == id)
-            return true;
-    return false;
 }
 
 void DeviceWorker::requestTick()

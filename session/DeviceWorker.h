@@ -54,13 +54,17 @@ public:
         });
     }
 
+    // The unit every start-up opens (an identification string, or where it sits: "1-4.2", a
+    // socket file) instead of the id the window names. Call before the first start-up.
+    void chooseDevice(const QByteArray &idOrPath) { chosen_ = idOrPath; }
+
     // Start-up on the device thread; the poll timer starts when the device opened.
     void startUp(const QByteArray &id, QObject *context,
                  std::function<void(const StartUpResult &)> done);
 
     // Follows the device's arrivals and departures with the watcher `make` builds (on the
     // device thread): an arrival without a device runs the start-up again, delivered to the
-    // start-up's `done`; a departure closes the device and is delivered to `gone`.
+    // start-up's `done`; a departure of the open unit closes it and is delivered to `gone`.
     void watch(std::function<std::unique_ptr<DeviceWatcher>()> make, QObject *context,
                std::function<void()> gone);
 
@@ -76,6 +80,8 @@ public:
 
     // Queues one poll tick, as the timer does (tests).
     void requestTick();
+    // Queues one look at the watcher, as its timer does (tests).
+    void requestDeviceCheck();
     bool pollTimerRunning() const;
     int pollIntervalMs() const;
 
@@ -93,7 +99,6 @@ private:
     void startTimer(int intervalMs);
     void runStartUp(bool afterArrival);
     void checkDevices();
-    bool anyPresent(const QByteArray &id) const;
     void deliverAlerts();
     void deliver(const QPointer<QObject> &context, std::function<void()> call);
 
@@ -107,7 +112,10 @@ private:
     QTimer *watchTimer_ = nullptr;
     std::unique_ptr<DeviceWatcher> watcher_;
     bool watchQueued_ = false;
+    QByteArray chosen_;
     QByteArray id_ = "2023";
+    QString openedWhere_;
+    OpenFailure lastFailure_ = OpenFailure::None;
     QPointer<QObject> startUpContext_, goneContext_;
     std::function<void(const StartUpResult &)> startUpDone_;
     std::function<void()> gone_;
