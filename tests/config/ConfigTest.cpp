@@ -150,7 +150,7 @@ private slots:
             << "not a value of input";
         QTest::newRow("infoframe not colon hex")
             << "stored_hdr" << QJsonValue("87:01:zz") << "stored_hdr"
-            << "not colon hex";
+            << "'z' at position 7 is not a hex digit";
         QTest::newRow("infoframe too long")
             << "stored_avi" << QJsonValue("00:11:22:33:44:55:66:77:88:99:aa:bb:cc:dd")
             << "stored_avi"
