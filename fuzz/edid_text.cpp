@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 #include "edid/EdidText.h"
 
+#include <QList>
 #include <QString>
 #include <algorithm>
 #include <cstring>

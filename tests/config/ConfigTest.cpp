@@ -196,6 +196,21 @@ private slots:
         QCOMPARE(checked.problems.at(0).key, QStringLiteral("edid"));
     }
 
+    void emptyFileIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("no byte") << QByteArray();
+        QTest::newRow("blanks only") << QByteArray(" \n\t\n");
+    }
+    void emptyFileIsNamed()
+    {
+        QFETCH(QByteArray, contents);
+        const Checked checked = check(contents);
+        QVERIFY(!checked.plan);
+        QCOMPARE(checked.problems.size(), std::size_t(1));
+        QCOMPARE(checked.problems[0].reason, QStringLiteral("the file is empty"));
+    }
+
     void everyProblemIsCollected()
     {
         Rig rig;
