@@ -54,6 +54,18 @@ struct Rig : ModelLink {
         return window->findChild<T *>(QLatin1String(name));
     }
     QTextEdit *editor() const { return find<QTextEdit>("EDIDtext"); }
+    // Answers the open dialog with a file of `contents` in `dir`, then loads it.
+    QString load(const QTemporaryDir &dir, const QByteArray &contents)
+    {
+        const QString name = dir.filePath("table");
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+            qFatal("cannot write %s", qPrintable(name));
+        file.close();
+        prompts.fileNames << name;
+        run("LoadEDIDfromFile");
+        return name;
+    }
     QString status() const { return window->statusBar()->currentMessage(); }
     // Device in CUSTOM mode with the uploaded table chosen, shown by a poll.
     void customMode()
@@ -312,13 +324,7 @@ void EdidWindowTest::loadTextFile()
     for (const QString &line : edid::edidTableText(table).split('\n', Qt::SkipEmptyParts))
         contents += line.toLatin1() + " \r\n";
     QTemporaryDir dir;
-    const QString name = dir.filePath("table.txt");
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
-    rig.prompts.fileNames << name;
-    rig.run("LoadEDIDfromFile");
+    rig.load(dir, contents);
     QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(table));
     QCOMPARE(rig.looks(), QStringList{look("#ff0000ff", 8, QFont::Bold)});
     QCOMPARE(rig.status(), QStringLiteral("File loaded"));
@@ -453,13 +459,7 @@ void EdidWindowTest::loadRefused()
     rig.start();
     const QString before = rig.editor()->toPlainText();
     QTemporaryDir dir;
-    const QString name = dir.filePath("table.bin");
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
-    rig.prompts.fileNames << name;
-    rig.run("LoadEDIDfromFile");
+    const QString name = rig.load(dir, contents);
     QCOMPARE(rig.prompts.shown.size(), 2); // the dialog, then the box
     QCOMPARE(rig.prompts.shown[1].text,
              QStringLiteral("Cannot load file %1:\n%2.").arg(name, problem));
