@@ -18,6 +18,17 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+namespace
+{
+
+// A text that does not parse: its bad character, or the layout fault.
+QString formatErrorText(const std::optional<edid::BadChar> &badChar)
+{
+    return badChar ? badChar->message() : MainWindow::tr("Hex Format Error");
+}
+
+} // namespace
+
 void MainWindow::placeProgressBar()
 {
     if (progressBar_ == nullptr) {
@@ -116,9 +127,15 @@ void MainWindow::writeEdidTable()
     placeProgressBar();
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     if (check.kind == edid::TextCheck::FormatError) {
-        prompts_.warning(this, tr("KORVALIS Utility"), tr("Hex Format Error"));
+        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
         return;
     }
+    // An empty editor parses as zeros: no header, so it is not written unasked either.
+    if (!edid::hasEdidHeader(check.table) &&
+        prompts_.question(tr("KORVALIS Utility"),
+                          tr("The table has no EDID header. Write it anyway?"),
+                          QString()) != Prompts::Answer::Yes)
+        return;
     if (check.kind == edid::TextCheck::Inconsistent &&
         prompts_.question(QStringLiteral("KORVALIS Utility"),
                           QStringLiteral("The EDID Checksum is not correct."),
@@ -153,7 +170,7 @@ void MainWindow::checkEditorTable()
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     switch (check.kind) {
     case edid::TextCheck::FormatError:
-        prompts_.warning(this, tr("KORVALIS Utility"), tr("Hex Format Error"));
+        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
         return;
     case edid::TextCheck::Consistent:
         showEditorText(edid::renderedTable(check.table));
@@ -171,7 +188,7 @@ void MainWindow::SaveEDIDtoFile()
 {
     const edid::ParsedText parsed = edid::parseEdidText(ui->EDIDtext->toPlainText());
     if (!parsed.ok()) {
-        prompts_.warning(this, tr("KORVALIS Utility"), tr("Hex Format Error"));
+        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(parsed.badChar));
         return;
     }
     const QString fileName = prompts_.saveFileName(
@@ -198,6 +215,12 @@ void MainWindow::LoadEDIDfromFile()
     if (!result.ok) {
         prompts_.warning(this, tr("KORVALIS Utility"),
                          tr("Cannot read file %1:\n%2.").arg(fileName, result.errorString));
+        return;
+    }
+    // An empty file, a binary one of the wrong size, a bad character: the editor keeps its text.
+    if (!result.decoded.ok()) {
+        prompts_.warning(this, tr("KORVALIS Utility"),
+                         tr("Cannot load file %1:\n%2.").arg(fileName, result.decoded.problem));
         return;
     }
     if (result.decoded.binary)

@@ -12,6 +12,10 @@ namespace settings
 {
 enum class Id : int;
 }
+namespace colonhex
+{
+struct EntryLimits;
+}
 namespace edid
 {
 enum class Source;
@@ -121,6 +125,9 @@ private:
     void showAlerts(const QStringList &texts);
     // What a CEC, infoframe or block command ended with.
     void commandDone(const session::CommandResult &result);
+    // A byte editor's text with a character that is no hex digit: its box, and true. Nothing
+    // is queued for such a text.
+    bool refuseBadEntry(const QString &text, const colonhex::EntryLimits &limits);
     // The form's state the device thread needs before start-up: what the self-writing boxes
     // show, and the HDR editor's text whenever it changes.
     void tellShownControls();

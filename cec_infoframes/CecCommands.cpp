@@ -9,10 +9,11 @@ namespace cecif
 
 Outcome sendCec(DeviceLink &link, const QString &plainText)
 {
-    const auto request =
+    const Entry entry =
         entryRequest(plainText, colonhex::CecSendLimits, colonhex::Mode::LengthByte, cmd::CecSend);
-    if (!request)
-        return refused(colonhex::CecSendLimits);
+    if (!entry.request)
+        return refused(entry, colonhex::CecSendLimits);
+    const std::optional<cmd::Request> &request = entry.request;
 
     CommandPrimitives primitives(link, {});
     cmd::ReplyBuffer reply;
@@ -33,6 +34,9 @@ Outcome storeCec(DeviceLink &link, const QString &plainText, CecButton button)
     const QByteArray text = colonhex::prepareEntryText(plainText);
     if (!colonhex::CecStoreLimits.accepts(text.size()))
         return refused(colonhex::CecStoreLimits);
+    // Stored as text, but the device sends it as bytes later: no character may stand for another.
+    if (const auto bad = badCharOf(plainText, colonhex::CecStoreLimits))
+        return refused(Entry{std::nullopt, bad}, colonhex::CecStoreLimits);
 
     const std::uint8_t code = button == CecButton::Sp ? cmd::CecStore1 : cmd::CecStore2;
     const cmd::Request request = cmd::cecStore(

@@ -1,19 +1,20 @@
 #include "cec_infoframes/EntryText.h"
 
+#include <QList>
+
 namespace colonhex
 {
 
 QByteArray prepareEntryText(const QString &plainText)
 {
-    const QString upper = plainText.toUpper();
+    // One character each, upper-cased on its own, so that index k is the k-th character typed
+    // (a bad character is named by its position).
+    const QList<uint> typed = plainText.toUcs4();
     QByteArray text;
-    text.reserve(upper.size() + 1);
-    for (qsizetype i = 0; i < upper.size(); ++i) {
-        const QChar c = upper[i];
-        // A character beyond the 16-bit range is one character: one "?".
-        if (c.isHighSurrogate() && i + 1 < upper.size() && upper[i + 1].isLowSurrogate())
-            ++i;
-        text.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');
+    text.reserve(typed.size() + 1);
+    for (const uint c : typed) {
+        const char32_t upper = QChar::toUpper(char32_t(c));
+        text.append(upper <= 0xFF ? char(upper) : '?');
     }
     text.append(CarriageReturn);
     return text;

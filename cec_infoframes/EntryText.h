@@ -9,8 +9,9 @@ namespace colonhex
 
 constexpr char CarriageReturn = 0x0D;
 
-// The editor's plain text upper-cased, as 8-bit Latin-1 ("?" for any other character), with one
-// carriage return appended. Its size is L, computed from the whole text however long.
+// The editor's plain text upper-cased, as 8-bit Latin-1 ("?" for any other character), one byte
+// per character, with one carriage return appended. Its size is L, computed from the whole text
+// however long.
 QByteArray prepareEntryText(const QString &plainText);
 
 // A caller's accepted range of L (carriage return included) and its message when outside.

@@ -10,10 +10,11 @@ namespace cecif
 
 Outcome sendHdrInfoframe(DeviceLink &link, const QString &plainText)
 {
-    const auto request =
+    const Entry entry =
         entryRequest(plainText, colonhex::HdrLimits, colonhex::Mode::Plain, cmd::HdrInfoframeWrite);
-    if (!request)
-        return refused(colonhex::HdrLimits);
+    if (!entry.request)
+        return refused(entry, colonhex::HdrLimits);
+    const std::optional<cmd::Request> &request = entry.request;
 
     CommandPrimitives primitives(link, {});
     cmd::ReplyBuffer reply;
@@ -34,10 +35,11 @@ Outcome sendHdrInfoframe(DeviceLink &link, const QString &plainText)
 Outcome sendAviInfoframe(DeviceLink &link, const QString &plainText, bool replaceAvi,
                          std::array<std::uint8_t, cmd::SettingsBytes> &settingsCopy)
 {
-    const auto request =
+    const Entry entry =
         entryRequest(plainText, colonhex::AviLimits, colonhex::Mode::Plain, cmd::AviInfoframeWrite);
-    if (!request)
-        return refused(colonhex::AviLimits);
+    if (!entry.request)
+        return refused(entry, colonhex::AviLimits);
+    const std::optional<cmd::Request> &request = entry.request;
 
     Outcome outcome;
     // The register write reports its own failure; it is the last word on the status bar.

@@ -42,9 +42,10 @@ const std::vector<CommandInfo> &commandTable()
         {Command::EdidWrite,
          "edid",
          "write",
-         "FILE [--select-custom] [--fix-checksums | --force] [--verify]",
-         {"select-custom", "fix-checksums", "force", "verify"},
-         "uploads a table (CUSTOM mode, table 1)"},
+         "FILE [--select-custom] [--fix-checksums | --force] [--truncate] [--verify]",
+         {"select-custom", "fix-checksums", "force", "truncate", "verify"},
+         "uploads a table (CUSTOM mode, table 1); --force: also with wrong checksums or no "
+         "EDID header; --truncate: a longer table's first 256 bytes, as 1 extension"},
         {Command::EdidMode,
          "edid",
          "mode",

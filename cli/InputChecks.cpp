@@ -4,6 +4,7 @@
 #include "edid/EdidFile.h"
 #include "edid/EdidText.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace cli
@@ -14,19 +15,33 @@ QString checkColonHex(const QString &text, const colonhex::EntryLimits &limits)
     return colonhex::checkEntry(text, limits);
 }
 
-LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy)
+LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy, edid::LongerTable longer)
 {
-    const edid::LoadResult loaded = edid::loadEdidFile(fileName);
+    const edid::LoadResult loaded = edid::loadEdidFile(fileName, longer);
     if (!loaded.ok)
         return {std::nullopt,
                 QStringLiteral("cannot read %1: %2").arg(fileName, loaded.errorString)};
-    edid::Table table = loaded.decoded.table;
-    if (!loaded.decoded.binary) {
-        const edid::TextCheck check = edid::checkEdidText(loaded.decoded.text);
+    const edid::DecodedFile &decoded = loaded.decoded;
+    if (!decoded.ok()) {
+        const bool longerTable = decoded.binary && longer == edid::LongerTable::Refuse &&
+                                 QFileInfo(fileName).size() > edid::TableSize;
+        return {std::nullopt,
+                QStringLiteral("%1: %2%3")
+                    .arg(fileName, decoded.problem,
+                         longerTable ? QStringLiteral(" (--truncate writes its first 256 bytes)")
+                                     : QString())};
+    }
+    edid::Table table = decoded.table;
+    if (!decoded.binary) {
+        const edid::TextCheck check = edid::checkEdidText(decoded.text);
         if (check.kind == edid::TextCheck::FormatError)
             return {std::nullopt, QStringLiteral("%1: Hex Format Error").arg(fileName)};
         table = check.table;
     }
+    if (!edid::hasEdidHeader(table) && policy != ChecksumPolicy::Keep)
+        return {std::nullopt, QStringLiteral("%1: the table has no EDID header (00 FF FF FF FF FF "
+                                             "FF 00): --force writes it anyway")
+                                  .arg(fileName)};
     if (edid::isConsistent(table) || policy == ChecksumPolicy::Keep)
         return {table, QString()};
     if (policy == ChecksumPolicy::Fix)

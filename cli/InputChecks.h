@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cec_infoframes/EntryText.h"
+#include "edid/EdidFile.h"
 #include "edid/EdidTable.h"
 
 #include <QString>
@@ -22,7 +23,10 @@ struct LoadedTable {
     QString error; // when no table
 };
 
-// An EDID file, raw or hex text, as the window loads it, with its checksums judged by `policy`.
-LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy);
+// An EDID file, raw or hex text, as the window loads it (a longer raw table cut as `longer`
+// says), refused without the EDID header unless `policy` keeps the table as it is, with its
+// checksums judged by `policy`.
+LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy,
+                          edid::LongerTable longer = edid::LongerTable::Refuse);
 
 } // namespace cli

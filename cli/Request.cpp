@@ -12,9 +12,10 @@ namespace cli
 namespace
 {
 
-const char kUsageHead[] = "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
-                          "\n"
-                          "Commands:\n";
+const char kUsageHead[] =
+    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
+    "\n"
+    "Commands:\n";
 
 const char kUsageTail[] =
     "\n"
@@ -375,8 +376,9 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         const ChecksumPolicy policy = p.isSet("fix-checksums") ? ChecksumPolicy::Fix
                                       : p.isSet("force")       ? ChecksumPolicy::Keep
                                                                : ChecksumPolicy::Refuse;
-        const LoadedTable loaded =
-            loadTableFile(restoreNegative(p.positionalArguments().value(2)), policy);
+        const LoadedTable loaded = loadTableFile(
+            restoreNegative(p.positionalArguments().value(2)), policy,
+            p.isSet("truncate") ? edid::LongerTable::Truncate : edid::LongerTable::Refuse);
         if (!loaded.table) {
             error = loaded.error;
             return false;
@@ -459,6 +461,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"select-custom", ""},
         {"fix-checksums", ""},
         {"force", ""},
+        {"truncate", ""},
         {"verify", ""},
         {"table", "", "N"},
         {"replace", "", "on|off"},

@@ -1,5 +1,7 @@
 #include "edid/EdidFile.h"
 
+#include "edid/EdidText.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
@@ -11,22 +13,57 @@ namespace edid
 namespace
 {
 constexpr int LineEndColumn = 48; // 16 groups of "XX " end here
+constexpr int ExtensionCountIndex = 126;
+
+// A binary table: its size decides, as nothing else in the file can.
+DecodedFile binaryTable(const QByteArray &contents, LongerTable longer)
+{
+    DecodedFile out;
+    out.binary = true;
+    const qsizetype size = contents.size();
+    const bool whole = size == BlockSize || size == TableSize;
+    const bool truncated =
+        longer == LongerTable::Truncate && size > TableSize && size % BlockSize == 0;
+    if (size > MaxTableFileSize) {
+        out.problem = QStringLiteral("the file has more than %1 bytes, more than any EDID table")
+                          .arg(MaxTableFileSize);
+        return out;
+    }
+    if (!whole && !truncated) {
+        out.problem = longer == LongerTable::Truncate
+                          ? QStringLiteral("the file has %1 bytes, not whole 128-byte blocks")
+                          : QStringLiteral("the file has %1 bytes; an EDID table has 128 or 256");
+        out.problem = out.problem.arg(size);
+        return out;
+    }
+    std::memcpy(out.table.data(), contents.constData(),
+                std::min<std::size_t>(std::size_t(size), out.table.size()));
+    if (truncated) {
+        out.table[ExtensionCountIndex] = 1;
+        out.table[std::size_t(checksumIndex(0))] = edidChecksum(out.table.data());
+    }
+    return out;
+}
+
 } // namespace
 
-DecodedFile decodeEdidFile(const QByteArray &contents)
+DecodedFile decodeEdidFile(const QByteArray &contents, LongerTable longer)
 {
+    if (contents.isEmpty()) {
+        DecodedFile out;
+        out.problem = QStringLiteral("the file is empty");
+        return out;
+    }
+    // A well-formed EDID starts with 0x00; a hex text cannot.
+    if (contents[0] == '\0')
+        return binaryTable(contents, longer);
+
     std::array<char, FileReadSize> buffer{};
     std::memcpy(buffer.data(), contents.constData(),
                 std::min<std::size_t>(std::size_t(contents.size()), buffer.size()));
     auto at = [&](int p) { return p < FileReadSize ? buffer[std::size_t(p)] : '\0'; };
 
     DecodedFile out;
-    if (buffer[0] == '\0') {
-        out.binary = true;
-        std::memcpy(out.table.data(), buffer.data(), out.table.size());
-        return out;
-    }
-
     QByteArray text;
     text.reserve(FileReadSize);
     int column = 0;
@@ -48,10 +85,12 @@ DecodedFile decodeEdidFile(const QByteArray &contents)
     }
     const int end = int(text.indexOf('\0'));
     out.text = QString::fromLatin1(end < 0 ? text : text.left(end));
+    if (const std::optional<BadChar> bad = parseEdidText(out.text).badChar)
+        out.problem = bad->message();
     return out;
 }
 
-LoadResult loadEdidFile(const QString &fileName)
+LoadResult loadEdidFile(const QString &fileName, LongerTable longer)
 {
     LoadResult out;
     QFile file(fileName);
@@ -59,14 +98,15 @@ LoadResult loadEdidFile(const QString &fileName)
         out.errorString = file.errorString();
         return out;
     }
-    const QByteArray contents = file.read(FileReadSize);
+    // One byte more than the longest table, to tell a longer file.
+    const QByteArray contents = file.read(MaxTableFileSize + 1);
     // A read that fails is not an empty file.
     if (contents.isEmpty() && file.error() != QFileDevice::NoError) {
         out.errorString = file.errorString();
         return out;
     }
     out.ok = true;
-    out.decoded = decodeEdidFile(contents);
+    out.decoded = decodeEdidFile(contents, longer);
     return out;
 }
 

@@ -11,18 +11,29 @@
 namespace edid
 {
 
-constexpr int FileReadSize = 1024; // bytes of a file that loading looks at
+constexpr int FileReadSize = 1024; // bytes of a text file that loading looks at
+// The longest table an extension count can announce: block 0 and 255 extensions.
+constexpr int MaxTableFileSize = 256 * BlockSize;
+
+// What becomes of a binary table longer than the device's 256 bytes.
+enum class LongerTable {
+    Refuse,
+    Truncate // its first 256 bytes, the extension count set to 1 and block 0's checksum fixed
+};
 
 struct DecodedFile {
     bool binary = false;
-    Table table{}; // binary: the first 256 bytes, missing bytes 0
-    QString text;  // text: the converted hex text
+    Table table{};   // binary: the table (a 128-byte file gives a block 1 of zeros)
+    QString text;    // text: the converted hex text
+    QString problem; // why the file gives nothing to show: empty, its size, a bad character
+    bool ok() const { return problem.isEmpty(); }
 };
 
-// Decodes the first 1024 bytes of a file (a shorter input counts as zero-filled). In a text,
-// a space in the 48th column followed by CR LF or LF becomes one line feed, so that lines of
-// 16 groups each followed by a space turn into hex text.
-DecodedFile decodeEdidFile(const QByteArray &contents);
+// Decodes a file. A binary one must hold 128 or 256 bytes (or, to be truncated, whole blocks up
+// to MaxTableFileSize); a text is its first 1024 bytes, in which a space in the 48th column
+// followed by CR LF or LF becomes one line feed, so that lines of 16 groups each followed by a
+// space turn into hex text. A digit of the text that is no hex digit refuses the file.
+DecodedFile decodeEdidFile(const QByteArray &contents, LongerTable longer = LongerTable::Refuse);
 
 struct FileResult {
     bool ok = false;
@@ -32,7 +43,7 @@ struct FileResult {
 struct LoadResult : FileResult {
     DecodedFile decoded;
 };
-LoadResult loadEdidFile(const QString &fileName);
+LoadResult loadEdidFile(const QString &fileName, LongerTable longer = LongerTable::Refuse);
 
 // Replaces `fileName` only once all 256 bytes are on disk; on any failure the old file stays
 // whole. `opened` runs once the file is open for writing.

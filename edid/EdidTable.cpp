@@ -1,5 +1,7 @@
 #include "edid/EdidTable.h"
 
+#include <algorithm>
+
 namespace edid
 {
 
@@ -24,6 +26,12 @@ Table withChecksums(Table table)
     for (int b = 0; b < BlockCount; ++b)
         table[std::size_t(checksumIndex(b))] = edidChecksum(table.data() + b * BlockSize);
     return table;
+}
+
+bool hasEdidHeader(const Table &table)
+{
+    static constexpr std::uint8_t Header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    return std::equal(std::begin(Header), std::end(Header), table.begin());
 }
 
 } // namespace edid

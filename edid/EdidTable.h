@@ -30,4 +30,7 @@ bool isConsistent(const Table &table);
 // The table with both checksum bytes computed afresh.
 Table withChecksums(Table table);
 
+// Bytes 0 to 7 are 00 FF FF FF FF FF FF 00, as every EDID starts.
+bool hasEdidHeader(const Table &table);
+
 } // namespace edid

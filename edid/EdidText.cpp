@@ -1,16 +1,28 @@
 #include "edid/EdidText.h"
 
-#include <QByteArray>
+#include <QChar>
+#include <QList>
 
 namespace edid
 {
 namespace
 {
 
-// '0'..'9' give 0..9; every other character its code minus 0x37, so 'A'..'F' give 10..15.
-std::uint8_t nibble(std::uint8_t c)
+// -1 for a character that is no hex digit.
+int hexValue(uint c)
 {
-    return c <= '9' ? std::uint8_t(c - '0') : std::uint8_t(c - 0x37);
+    if (c >= '0' && c <= '9')
+        return int(c - '0');
+    if (c >= 'A' && c <= 'F')
+        return int(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f')
+        return int(c - 'a' + 10);
+    return -1;
+}
+
+bool isSeparator(uint c)
+{
+    return c == ' ' || c == '\n';
 }
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
@@ -21,31 +33,54 @@ constexpr int EditorPointSize = 8;
 
 } // namespace
 
+QString BadChar::message() const
+{
+    // A control character would not show between quotes.
+    const QString shown =
+        QChar::isPrint(ch)
+            ? QStringLiteral("'%1'").arg(QString::fromUcs4(&ch, 1))
+            : QStringLiteral("U+%1").arg(uint(ch), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1 at line %2, column %3 is not a hex digit")
+        .arg(shown)
+        .arg(line)
+        .arg(column);
+}
+
 ParsedText parseEdidText(const QString &text)
 {
-    ParsedText out;
-    const QByteArray buffer = text.toUpper().toLatin1();
-    const int length = int(buffer.size());
-    if (length > MaxTextLength) {
-        out.groups = -1;
-        return out;
-    }
-    int groups = 0;
-    for (int p = 0; p < length; p += 3, ++groups) {
+    ParsedText refused;
+    refused.groups = -1;
+    // Code points, so that a position counts characters as the user sees them.
+    const QList<uint> chars = text.toUcs4();
+    const int length = int(chars.size());
+    if (length > MaxTextLength)
+        return refused;
+    for (int p = 0; p < length; p += 3) {
         // A lone digit at the end is half a byte: refused rather than guessed.
-        if (p + 1 >= length) {
-            out.groups = -1;
-            return out;
-        }
-        if (p + 2 < length && buffer[p + 2] != ' ' && buffer[p + 2] != '\n') {
-            out.groups = -1;
-            return out;
-        }
-        if (groups < TableSize)
-            out.table[std::size_t(groups)] = std::uint8_t(nibble(std::uint8_t(buffer[p])) * 16 +
-                                                          nibble(std::uint8_t(buffer[p + 1])));
+        if (p + 1 >= length || (p + 2 < length && !isSeparator(chars[p + 2])))
+            return refused;
     }
-    out.groups = groups;
+
+    ParsedText out;
+    int line = 1;
+    int lineStart = 0;
+    for (int p = 0; p < length; p += 3, ++out.groups) {
+        int value = 0;
+        for (int d = p; d < p + 2; ++d) {
+            const int digit = hexValue(chars[d]);
+            if (digit < 0) {
+                refused.badChar = BadChar{char32_t(chars[d]), line, d - lineStart + 1};
+                return refused;
+            }
+            value = value * 16 + digit;
+        }
+        if (out.groups < TableSize)
+            out.table[std::size_t(out.groups)] = std::uint8_t(value);
+        if (p + 2 < length && chars[p + 2] == '\n') {
+            ++line;
+            lineStart = p + 3;
+        }
+    }
     return out;
 }
 
@@ -109,9 +144,9 @@ TextCheck checkEdidText(const QString &text)
 {
     const ParsedText parsed = parseEdidText(text);
     if (!parsed.ok())
-        return {};
+        return {TextCheck::FormatError, {}, parsed.badChar};
     return {isConsistent(parsed.table) ? TextCheck::Consistent : TextCheck::Inconsistent,
-            parsed.table};
+            parsed.table, std::nullopt};
 }
 
 } // namespace edid

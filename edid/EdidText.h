@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The EDID hex text: 16 lines of 16 upper-case hex pairs, one space between pairs, every line
@@ -14,14 +15,24 @@ namespace edid
 constexpr int BytesPerLine = 16;
 constexpr int MaxTextLength = 1023; // longer texts are refused, never cut
 
+// A character where a hex digit belongs that is none: the text is refused, not guessed at.
+struct BadChar {
+    char32_t ch = 0;
+    int line = 0;            // from 1
+    int column = 0;          // from 1, in characters
+    QString message() const; // "'g' at line 1, column 2 is not a hex digit"
+};
+
 struct ParsedText {
-    int groups = 0; // byte groups found, or -1 for a format error
+    int groups = 0; // byte groups found, or -1 for a format error or a bad character
     Table table{};  // bytes beyond the parsed groups are 0
+    std::optional<BadChar> badChar;
     bool ok() const { return groups >= 0; }
 };
 
 // Groups sit every three characters from the start: two digits, then a space, a line feed or
-// the end of the text. Digits are not validated (see nibble()).
+// the end of the text. A text laid out wrongly is a format error whatever its digits; in one
+// laid out right, the first digit that is none is its bad character. Lower case is accepted.
 ParsedText parseEdidText(const QString &text);
 
 // The table in the hex text layout (768 characters), unformatted.
@@ -57,6 +68,7 @@ EditorText loadedText(const QString &text);
 struct TextCheck {
     enum Kind { FormatError, Consistent, Inconsistent } kind = FormatError;
     Table table{};
+    std::optional<BadChar> badChar; // with FormatError, when a digit was the fault
 };
 TextCheck checkEdidText(const QString &text);
 

@@ -53,18 +53,31 @@ bool hasPairs(const QByteArray &text, std::size_t scanLength)
     return colon >= 2;
 }
 
-// Never more than the buffer, nothing written behind the count; a refused text gives nothing.
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Never more than the buffer, nothing written behind the count; a refused text gives nothing;
+// a bad character is one, within the text or right behind it.
 std::uint8_t checkParse(const QByteArray &text, std::uint8_t scanLength, Mode mode,
                         colonhex::Output &out)
 {
     out.fill(0x5A);
-    const std::uint8_t count = colonhex::parseColonHex(text, out, scanLength, mode);
+    const colonhex::Parsed parsed = colonhex::parseColonHex(text, out, scanLength, mode);
+    const std::uint8_t count = parsed.count;
     FUZZ_CHECK(count <= colonhex::OutputSize);
     for (std::size_t i = count; i < out.size(); ++i)
         FUZZ_CHECK(out[i] == 0);
-    if (!hasPairs(text, scanLength)) {
+    if (parsed.badAt) {
         FUZZ_CHECK(count == 0);
-    } else {
+        FUZZ_CHECK(*parsed.badAt <= std::size_t(text.size()));
+        FUZZ_CHECK(*parsed.badAt == std::size_t(text.size()) ||
+                   !isHexDigit(text[qsizetype(*parsed.badAt)]));
+    }
+    if (!hasPairs(text, scanLength)) {
+        FUZZ_CHECK(count == 0 && !parsed.badAt);
+    } else if (!parsed.badAt) {
         FUZZ_CHECK(count >= (mode == Mode::LengthByte ? 3 : 2));
         if (mode == Mode::LengthByte)
             FUZZ_CHECK(out[1] == count - 2);
@@ -142,19 +155,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    // The caller refuses a text outside its limits and, when it parses, one without pairs.
-    const bool refused = !caller.limits.accepts(prepared.size()) ||
+    // The caller refuses a text outside its limits, one with a bad character in a pair and, when
+    // it parses, one without pairs.
+    const cecif::Entry entry = cecif::entryRequest(text, caller.limits, caller.mode, caller.code);
+    const std::optional<colonhex::BadChar> bad = cecif::badCharOf(text, caller.limits);
+    FUZZ_CHECK(bad.has_value() == entry.badChar.has_value());
+    if (bad)
+        FUZZ_CHECK(bad->position >= 1 && bad->position <= text.size() + 1 &&
+                   !bad->message().isEmpty());
+    const bool refused = !caller.limits.accepts(prepared.size()) || bad ||
                          (caller.parses && !hasPairs(prepared, std::size_t(prepared.size())));
-    if (!values.empty())
+    if (!values.empty()) {
+        FUZZ_CHECK(!bad);
         FUZZ_CHECK(refused ==
                    (values.size() < 2 || !caller.limits.accepts(qsizetype(3 * values.size()))));
+    }
     std::optional<cmd::Request> request;
     if (caller.parses) {
-        request = cecif::entryRequest(text, caller.limits, caller.mode, caller.code);
+        request = entry.request;
         FUZZ_CHECK(request.has_value() == !refused);
         if (request) {
             const std::uint8_t count =
-                colonhex::parseColonHex(prepared, out, std::uint8_t(prepared.size()), caller.mode);
+                colonhex::parseColonHex(prepared, out, std::uint8_t(prepared.size()), caller.mode)
+                    .count;
             FUZZ_CHECK(requestBytes(*request) ==
                        requestBytes(cmd::payloadWrite(caller.code, out.data(), count)));
         }
@@ -177,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (refused) {
         FUZZ_CHECK(usb.writes == 0 && !usb.last.written);
         FUZZ_CHECK(!outcome.result);
-        FUZZ_CHECK(outcome.status == cecif::refused(caller.limits).status);
+        FUZZ_CHECK(outcome.status == cecif::refused(entry, caller.limits).status);
         return 0;
     }
     FUZZ_CHECK(usb.writes >= 1 && request);

@@ -20,14 +20,33 @@ constexpr std::size_t MaxFileSize = 2000;
 void checkDecoded(const QByteArray &contents)
 {
     const edid::DecodedFile decoded = edid::decodeEdidFile(contents);
-    if (contents.isEmpty() || contents[0] == '\0') {
+    if (contents.isEmpty()) {
+        FUZZ_CHECK(!decoded.ok());
+        return;
+    }
+    if (contents[0] == '\0') {
+        const qsizetype size = contents.size();
         FUZZ_CHECK(decoded.binary && decoded.text.isEmpty());
-        const std::size_t n = std::min<std::size_t>(std::size_t(contents.size()), edid::TableSize);
-        for (std::size_t i = 0; i < decoded.table.size(); ++i)
-            FUZZ_CHECK(decoded.table[i] == (i < n ? std::uint8_t(contents[qsizetype(i)]) : 0));
+        FUZZ_CHECK(decoded.ok() == (size == edid::BlockSize || size == edid::TableSize));
+        if (decoded.ok())
+            for (std::size_t i = 0; i < decoded.table.size(); ++i)
+                FUZZ_CHECK(decoded.table[i] ==
+                           (qsizetype(i) < size ? std::uint8_t(contents[qsizetype(i)]) : 0));
+        // Cut to 256 bytes: one extension, block 0 consistent, the rest as in the file.
+        const edid::DecodedFile cut = edid::decodeEdidFile(contents, edid::LongerTable::Truncate);
+        FUZZ_CHECK(cut.ok() == (size % edid::BlockSize == 0));
+        if (cut.ok() && size > edid::TableSize) {
+            FUZZ_CHECK(cut.table[126] == 1);
+            FUZZ_CHECK(cut.table[127] == edid::edidChecksum(cut.table.data()));
+            for (std::size_t i = 0; i < cut.table.size(); ++i)
+                if (i != 126 && i != 127)
+                    FUZZ_CHECK(cut.table[i] == std::uint8_t(contents[qsizetype(i)]));
+        }
         return;
     }
     FUZZ_CHECK(!decoded.binary);
+    // Refused only for a character that is no hex digit.
+    FUZZ_CHECK(decoded.ok() == !edid::parseEdidText(decoded.text).badChar);
     // The conversion only ever removes characters, and the text stops at the first NUL.
     FUZZ_CHECK(decoded.text.size() <= edid::FileReadSize);
     FUZZ_CHECK(decoded.text.size() <= contents.size());
@@ -72,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const std::uint8_t lines : {std::uint8_t(0), lfLines}) {
         const QByteArray file = textFile(hexText, lines);
         const edid::DecodedFile decoded = edid::decodeEdidFile(file);
-        FUZZ_CHECK(!decoded.binary);
+        FUZZ_CHECK(!decoded.binary && decoded.ok());
         FUZZ_CHECK(decoded.text == hexText);
         const edid::ParsedText parsed = edid::parseEdidText(decoded.text);
         FUZZ_CHECK(parsed.groups == edid::TableSize);

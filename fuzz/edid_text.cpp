@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 #include "edid/EdidText.h"
 
+#include <QList>
 #include <QString>
 #include <algorithm>
 #include <cstring>
@@ -28,14 +29,18 @@ void checkRoundTrip(const edid::Table &table, const QString &text)
 void checkText(const QString &text)
 {
     const edid::ParsedText parsed = edid::parseEdidText(text);
-    // The parser works on the upper-cased text, which can be longer ("ß" gives "SS").
-    const qsizetype length = text.toUpper().size();
-    if (text.size() > edid::MaxTextLength || length > edid::MaxTextLength || length % 3 == 1)
-        FUZZ_CHECK(!parsed.ok());
+    // The parser counts characters, not UTF-16 units.
+    const qsizetype length = text.toUcs4().size();
+    if (length > edid::MaxTextLength || length % 3 == 1)
+        FUZZ_CHECK(!parsed.ok() && !parsed.badChar);
     const edid::TextCheck check = edid::checkEdidText(text);
     FUZZ_CHECK(parsed.ok() == (check.kind != edid::TextCheck::FormatError));
+    FUZZ_CHECK(parsed.badChar.has_value() == check.badChar.has_value());
     if (!parsed.ok()) {
         FUZZ_CHECK(parsed.groups == -1);
+        if (parsed.badChar)
+            FUZZ_CHECK(parsed.badChar->line >= 1 && parsed.badChar->column >= 1 &&
+                       parsed.badChar->column <= length);
         return;
     }
 

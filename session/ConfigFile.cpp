@@ -171,6 +171,11 @@ Checked check(const QByteArray &contents)
     const auto problem = [&out](const QString &key, const QString &reason) {
         out.problems.push_back({key, reason});
     };
+    // Said as it is: "illegal value at offset 0" would hide that nothing is there.
+    if (contents.trimmed().isEmpty()) {
+        problem(QString(), QStringLiteral("the file is empty"));
+        return out;
+    }
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(contents, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {

@@ -1,7 +1,7 @@
 // The CEC and HDR/IF pages end to end: the real window with its form on the in-process device
 // model, in fake time. Requests are checked byte for byte, with the pause before each activate.
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/MainWindow.h"
 #include "sim/DeviceModel.h"
 
 #include "FakePrompts.h"
@@ -105,6 +105,8 @@ private slots:
     void sequences();
     void sendAviKeepsItsResult_data();
     void sendAviKeepsItsResult();
+    void badCharacterRefused_data();
+    void badCharacterRefused();
 };
 
 void CecInfoframeWindowTest::limits_data()
@@ -286,6 +288,41 @@ void CecInfoframeWindowTest::sendAviKeepsItsResult()
     QVERIFY(returned); // the editor's bytes went out; the device's answer shows in the copy
     QCOMPARE(rig.model.registerWrites(33), result ? QList<std::uint8_t>{1} : QList<std::uint8_t>{});
     QCOMPARE(rig.window->settingsCopy()[33], std::uint8_t(result ? 1 : 0));
+}
+
+void CecInfoframeWindowTest::badCharacterRefused_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("box");
+    const auto row = [](const char *button, const char *editor, const char *text, int position) {
+        QTest::newRow(button) << button << editor << text
+                              << QStringLiteral("'%1' at position %2 is not a hex digit")
+                                     .arg(QLatin1Char(text[position - 1]))
+                                     .arg(position);
+    };
+    row("ButWriteCEC", "CECtext", "4g:04", 2);
+    row("ButSaveCEC_1", "CECtext", "50:0g", 5);
+    row("ButSaveCEC_2", "CECtext", "50:x4:01", 4);
+    row("ButWriteIF", "IFtext", "87:01:zz:00", 7);
+    row("ButWriteAVI", "AVItext", "60:c8:6o:61", 8);
+}
+
+// Refused where it is typed: a box, nothing on the wire, the status bar untouched.
+void CecInfoframeWindowTest::badCharacterRefused()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, editor);
+    QFETCH(QString, text);
+    QFETCH(QString, box);
+    Rig rig;
+    rig.type(editor, text);
+    rig.act(button);
+    QCOMPARE(rig.model.requestCount(), 0);
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].text, box);
+    QCOMPARE(rig.window->statusBar()->currentMessage(), QStringLiteral("before"));
 }
 
 QTEST_MAIN(CecInfoframeWindowTest)

@@ -1,5 +1,6 @@
-// The colon hex entry: text preparation, the nibble rule and both parse modes.
+// The colon hex entry: text preparation, both parse modes and the refusal of non-hex digits.
 #include "cec_infoframes/ColonHex.h"
+#include "cec_infoframes/EntryRequest.h"
 #include "cec_infoframes/EntryText.h"
 
 #include <QtTest>
@@ -32,47 +33,81 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("bytes"); // hex; the rest of the output stays zero
+        QTest::addColumn<int>("badAt");        // index of the refused character; -1: none
         const int plain = int(Mode::Plain), length = int(Mode::LengthByte);
-        QTest::newRow("50:04 plain") << "50:04" << plain << QByteArray("5004");
-        QTest::newRow("50:04 length byte") << "50:04" << length << QByteArray("500104");
-        QTest::newRow("54:44:01 length") << "54:44:01" << length << QByteArray("54024401");
-        QTest::newRow("AVI example") << "60:c8:60:61:00" << plain << QByteArray("60c8606100");
-        QTest::newRow("lower case") << "5b:44:40" << plain << QByteArray("5b4440");
-        QTest::newRow("three digits end it") << "50:044:01" << plain << QByteArray("5004");
-        QTest::newRow("spaces after") << "50:04   " << plain << QByteArray("5004");
-        QTest::newRow("newline after") << "50:04\n" << plain << QByteArray("5004");
-        QTest::newRow("G as low nibble") << "50:0g" << plain << QByteArray("5010");
-        // '4' and the carriage return: 0x40 + (0x0D - 0x30) in 8 bits.
-        QTest::newRow("one digit and CR") << "50:4" << plain << QByteArray("501d");
-        // The carriage return and the NUL behind the text: 0xD0 + 0xD0 in 8 bits.
-        QTest::newRow("trailing colon") << "50:04:" << plain << QByteArray("5004a0");
-        QTest::newRow("colon at 0") << ":50:04" << length << QByteArray();
-        QTest::newRow("colon at 1") << "5:0:04" << plain << QByteArray();
-        QTest::newRow("no colon") << "500400" << length << QByteArray();
+        QTest::newRow("50:04 plain") << "50:04" << plain << QByteArray("5004") << -1;
+        QTest::newRow("50:04 length byte") << "50:04" << length << QByteArray("500104") << -1;
+        QTest::newRow("54:44:01 length") << "54:44:01" << length << QByteArray("54024401") << -1;
+        QTest::newRow("AVI example") << "60:c8:60:61:00" << plain << QByteArray("60c8606100") << -1;
+        QTest::newRow("lower case") << "5b:44:40" << plain << QByteArray("5b4440") << -1;
+        QTest::newRow("three digits end it") << "50:044:01" << plain << QByteArray("5004") << -1;
+        QTest::newRow("spaces after") << "50:04   " << plain << QByteArray("5004") << -1;
+        QTest::newRow("newline after") << "50:04\n" << plain << QByteArray("5004") << -1;
+        QTest::newRow("g as low nibble") << "50:0g" << plain << QByteArray() << 4;
+        QTest::newRow("bad high nibble") << "5x:04" << length << QByteArray() << 1;
+        QTest::newRow("blank inside a pair") << "50: 4" << plain << QByteArray() << 3;
+        // The carriage return is no digit: half a byte is refused, not completed.
+        QTest::newRow("one digit and CR") << "50:4" << plain << QByteArray() << 4;
+        QTest::newRow("trailing colon") << "50:04:" << plain << QByteArray() << 6;
+        QTest::newRow("behind the last pair: ignored")
+            << "50:04 zz" << plain << QByteArray("5004") << -1;
+        QTest::newRow("colon at 0") << ":50:04" << length << QByteArray() << -1;
+        QTest::newRow("colon at 1") << "5:0:04" << plain << QByteArray() << -1;
+        QTest::newRow("no colon") << "500400" << length << QByteArray() << -1;
     }
     void parse()
     {
         QFETCH(QString, typed);
         QFETCH(int, mode);
         QFETCH(QByteArray, bytes);
+        QFETCH(int, badAt);
         const QByteArray text = colonhex::prepareEntryText(typed);
         colonhex::Output out;
         out.fill(0xAA);
-        const int n = colonhex::parseColonHex(text, out, std::uint8_t(text.size()), Mode(mode));
+        const colonhex::Parsed parsed =
+            colonhex::parseColonHex(text, out, std::uint8_t(text.size()), Mode(mode));
+        QCOMPARE(parsed.badAt ? int(*parsed.badAt) : -1, badAt);
         QByteArray expected = QByteArray::fromHex(bytes);
-        QCOMPARE(n, int(expected.size())); // 0: refused
+        QCOMPARE(int(parsed.count), int(expected.size())); // 0: refused
         expected.append(QByteArray(int(colonhex::OutputSize) - expected.size(), '\0'));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.data()), int(out.size())), expected);
     }
 
-    // A run of colons keeps every colon in the chain: the output still ends at its 100 bytes.
+    // A run of colons keeps every colon in the chain: it is refused at the first pair holding
+    // one, and the scan stays within the 100-byte output meanwhile.
     void longTextStaysInTheBuffer()
     {
         const QByteArray text = colonhex::prepareEntryText("00" + QString(9998, ':'));
         colonhex::Output out;
-        QCOMPARE(int(colonhex::parseColonHex(text, out, 255, Mode::LengthByte)),
-                 int(colonhex::OutputSize));
-        QCOMPARE(out[1], std::uint8_t(colonhex::OutputSize - 2));
+        const colonhex::Parsed parsed = colonhex::parseColonHex(text, out, 255, Mode::LengthByte);
+        QCOMPARE(int(parsed.count), 0);
+        QCOMPARE(parsed.badAt, std::optional<std::size_t>(2));
+        QCOMPARE(out, colonhex::Output{});
+    }
+
+    // The message names the character as typed and counts characters, not UTF-16 units.
+    void badCharMessage_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("lower case named as typed") << "50:0g"
+                                                   << "'g' at position 5 is not a hex digit";
+        QTest::newRow("after a wide character")
+            << QString::fromUtf8("\U0001F600\U0001F600:0x")
+            << QString::fromUtf8("'\U0001F600' at position 1 is not a hex digit");
+        QTest::newRow("control character") << "50:0\t"
+                                           << "U+0009 at position 5 is not a hex digit";
+        QTest::newRow("half a byte") << "50:04:4"
+                                     << "a hex digit is missing at position 8";
+    }
+    void badCharMessage()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        const cecif::Entry entry =
+            cecif::entryRequest(typed, colonhex::CecSendLimits, Mode::LengthByte, 0xB2);
+        QVERIFY(!entry.request);
+        QCOMPARE(entry.badChar ? entry.badChar->message() : QString(), message);
     }
 };
 

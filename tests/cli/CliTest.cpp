@@ -372,6 +372,30 @@ private slots:
         QCOMPARE(doc["vics"][0]["mode"].toString(), edid::vicMode(doc["vics"][0]["vic"].toInt()));
     }
 
+    // What --truncate and --force let through: one extension and a right block 0; no header.
+    void edidWriteAccepted_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("header"); // the table has one; without, block 0's sum is off too
+        QTest::newRow("truncate 512 bytes") << "--truncate" << true;
+        QTest::newRow("force, no header") << "--force" << false;
+    }
+    void edidWriteAccepted()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, header);
+        Rig rig;
+        QByteArray contents = rig.model.displayEdid(DeviceModel::Output::A);
+        // Four blocks announced (truncated: block 0's sum off in the file), or no header.
+        contents[header ? 126 : 7] = char(header ? 3 : 0x01);
+        const QString file = writeFile(option, contents + contents.mid(0, header ? 256 : 0));
+        QCOMPARE(rig.run({"edid", "write", file, "--select-custom", option}), 0);
+        const edid::Table uploaded = tableOf(rig.model.uploadedEdid());
+        QCOMPARE(uploaded[126], std::uint8_t(1));
+        QCOMPARE(edid::isConsistent(uploaded), header);
+        QCOMPARE(bytesOf(uploaded).mid(128), contents.mid(128, 128));
+    }
+
     void edidWriteNeedsCustomMode()
     {
         Rig rig;
@@ -408,7 +432,7 @@ private slots:
         row("read-only", {"set", "hdcp-available", "yes"}, "read-only");
         row("second pair bad", {"set", "input", "port-b", "hdcp", "3.0"}, "'3.0'");
         row("odd arguments", {"set", "input"}, "usage");
-        row("bad hex digit", {"cec", "send", "4g:04"}, "not colon hex");
+        row("bad hex digit", {"cec", "send", "4g:04"}, "'g' at position 2 is not a hex digit");
         row("bad hex layout", {"hdr", "send", "870:1a"}, "not colon hex");
         row("one byte", {"cec", "send", "40"}, "Error: min 2, max 31 data bytes");
         row("avi too long", {"avi", "send", "00:01:02:03:04:05:06:07:08:09:0a:0b:0c:0d"},
@@ -426,6 +450,28 @@ private slots:
         row("decode of an empty input", {"edid", "decode"}, "standard input: the input is empty");
         row("decode of a bad digit", {"edid", "decode", badText}, "'x' is not a hex digit");
         row("decode with hex", {"edid", "read", "--hex", "--decode"}, "exclude");
+        const QByteArray good =
+            bytesOf(tableOf(DeviceModel(clock).displayEdid(DeviceModel::Output::A)));
+        QByteArray digit = edid::edidTableText(tableOf(good)).toLatin1();
+        digit[1] = 'o';
+        row("bad digit in a hex file", {"edid", "write", writeFile("digit.txt", digit)},
+            "'o' at line 1, column 2 is not a hex digit");
+        edid::Table headless = tableOf(good);
+        headless[7] = 0x01;
+        const QString noHeader = writeFile("noheader.bin", bytesOf(edid::withChecksums(headless)));
+        row("no header", {"edid", "write", noHeader}, "no EDID header");
+        row("no header, checksums fixed", {"edid", "write", noHeader, "--fix-checksums"},
+            "no EDID header");
+        row("empty file", {"edid", "write", writeFile("empty.bin", {})}, "the file is empty");
+        for (const int size : {100, 384, 512})
+            row(qPrintable(QString("%1 bytes").arg(size)),
+                {"edid", "write",
+                 writeFile(QString("size%1.bin").arg(size), (good + good).left(size))},
+                qPrintable(
+                    QString("the file has %1 bytes; an EDID table has 128 or 256").arg(size)));
+        row("300 bytes, truncating",
+            {"edid", "write", writeFile("size300.bin", (good + good).left(300)), "--truncate"},
+            "not whole 128-byte blocks");
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");

@@ -150,7 +150,7 @@ private slots:
             << "not a value of input";
         QTest::newRow("infoframe not colon hex")
             << "stored_hdr" << QJsonValue("87:01:zz") << "stored_hdr"
-            << "not colon hex";
+            << "'z' at position 7 is not a hex digit";
         QTest::newRow("infoframe too long")
             << "stored_avi" << QJsonValue("00:11:22:33:44:55:66:77:88:99:aa:bb:cc:dd")
             << "stored_avi"
@@ -194,6 +194,21 @@ private slots:
         const Checked checked = check(QJsonDocument(root).toJson());
         QVERIFY(!checked.plan);
         QCOMPARE(checked.problems.at(0).key, QStringLiteral("edid"));
+    }
+
+    void emptyFileIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("no byte") << QByteArray();
+        QTest::newRow("blanks only") << QByteArray(" \n\t\n");
+    }
+    void emptyFileIsNamed()
+    {
+        QFETCH(QByteArray, contents);
+        const Checked checked = check(contents);
+        QVERIFY(!checked.plan);
+        QCOMPARE(checked.problems.size(), std::size_t(1));
+        QCOMPARE(checked.problems[0].reason, QStringLiteral("the file is empty"));
     }
 
     void everyProblemIsCollected()

@@ -56,20 +56,35 @@ void EdidTextTest::parse_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("groups");
     QTest::addColumn<QByteArray>("bytes"); // the table's first bytes; the rest must be 0
+    QTest::addColumn<QString>("badChar");  // the refusal's message; empty: none
 
-    QTest::newRow("space") << "00 FF" << 2 << QByteArray::fromHex("00ff");
-    QTest::newRow("line feed") << "00\nFF" << 2 << QByteArray::fromHex("00ff");
-    QTest::newRow("lower case") << "0a 1b" << 2 << QByteArray::fromHex("0a1b");
-    QTest::newRow("digits not validated") << "0G G0" << 2 << QByteArray::fromHex("1000");
-    QTest::newRow("empty") << "" << 0 << QByteArray();
-    QTest::newRow("two spaces") << "00  FF" << -1 << QByteArray();
-    QTest::newRow("comma") << "00,FF" << -1 << QByteArray();
-    QTest::newRow("trailing space before line feed") << "00 \n01" << -1 << QByteArray();
-    QTest::newRow("trailing space ends the text") << "00 FF " << 2 << QByteArray::fromHex("00ff");
-    QTest::newRow("ends inside a group") << "00 F" << -1 << QByteArray();
+    QTest::newRow("space") << "00 FF" << 2 << QByteArray::fromHex("00ff") << QString();
+    QTest::newRow("line feed") << "00\nFF" << 2 << QByteArray::fromHex("00ff") << QString();
+    QTest::newRow("lower case") << "0a 1b" << 2 << QByteArray::fromHex("0a1b") << QString();
+    QTest::newRow("not a digit") << "0G G0" << -1 << QByteArray()
+                                 << "'G' at line 1, column 2 is not a hex digit";
+    QTest::newRow("lower case, second line")
+        << "00 11\n2g" << -1 << QByteArray() << "'g' at line 2, column 2 is not a hex digit";
+    QTest::newRow("blank as a digit")
+        << "0  FF" << -1 << QByteArray() << "' ' at line 1, column 2 is not a hex digit";
+    QTest::newRow("control character")
+        << "00 \t0" << -1 << QByteArray() << "U+0009 at line 1, column 4 is not a hex digit";
+    QTest::newRow("columns count characters")
+        << QString::fromUtf8("00 0\U0001F600") << -1 << QByteArray()
+        << QString::fromUtf8("'\U0001F600' at line 1, column 5 is not a hex digit");
+    QTest::newRow("layout fault first") << "0G,FF" << -1 << QByteArray() << QString();
+    QTest::newRow("empty") << "" << 0 << QByteArray() << QString();
+    QTest::newRow("two spaces") << "00  FF" << -1 << QByteArray() << QString();
+    QTest::newRow("comma") << "00,FF" << -1 << QByteArray() << QString();
+    QTest::newRow("trailing space before line feed")
+        << "00 \n01" << -1 << QByteArray() << QString();
+    QTest::newRow("trailing space ends the text")
+        << "00 FF " << 2 << QByteArray::fromHex("00ff") << QString();
+    QTest::newRow("ends inside a group") << "00 F" << -1 << QByteArray() << QString();
     QTest::newRow("1023 characters")
-        << QString("01 ").repeated(341) << 341 << QByteArray(256, 0x01);
-    QTest::newRow("over 1023 characters") << QString("01 ").repeated(342) << -1 << QByteArray();
+        << QString("01 ").repeated(341) << 341 << QByteArray(256, 0x01) << QString();
+    QTest::newRow("over 1023 characters")
+        << QString("01 ").repeated(342) << -1 << QByteArray() << QString();
 }
 
 void EdidTextTest::parse()
@@ -77,8 +92,10 @@ void EdidTextTest::parse()
     QFETCH(QString, text);
     QFETCH(int, groups);
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, badChar);
     const edid::ParsedText parsed = edid::parseEdidText(text);
     QCOMPARE(parsed.groups, groups);
+    QCOMPARE(parsed.badChar ? parsed.badChar->message() : QString(), badChar);
     if (groups >= 0)
         QCOMPARE(tableBytes(parsed.table), bytes.leftJustified(edid::TableSize, '\0'));
 }
@@ -132,33 +149,65 @@ void EdidTextTest::checksum()
 void EdidTextTest::decodeFile_data()
 {
     QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("truncate");
     QTest::addColumn<bool>("binary");
     QTest::addColumn<QByteArray>("expected"); // binary: the table; text: the converted text
+    QTest::addColumn<QString>("problem");     // empty: the file loads
 
     const edid::Table table = sampleTable(0x00);
     const QByteArray raw = tableBytes(table);
-    QTest::newRow("empty") << QByteArray() << true << QByteArray(256, '\0');
-    QTest::newRow("128 bytes") << raw.left(128) << true << raw.left(128) + QByteArray(128, '\0');
-    QTest::newRow("300 bytes") << raw + QByteArray(44, 'x') << true << raw;
+    const auto refused = [](const char *name, const QByteArray &contents, bool truncate,
+                            const char *problem) {
+        QTest::newRow(name) << contents << truncate << true << QByteArray() << problem;
+    };
+    const QString wrongSize = "the file has %1 bytes; an EDID table has 128 or 256";
+    refused("empty", QByteArray(), false, "the file is empty");
+    for (const int size : {100, 300, 384, 512})
+        refused(qPrintable(QString("%1 bytes").arg(size)), (raw + raw).left(size), false,
+                qPrintable(wrongSize.arg(size)));
+    refused("300 bytes, truncating", raw + QByteArray(44, 'x'), true,
+            "the file has 300 bytes, not whole 128-byte blocks");
+    QTest::newRow("128 bytes") << raw.left(128) << false << true
+                               << raw.left(128) + QByteArray(128, '\0') << QString();
+    // Cut to the device's size: one extension announced, block 0 summed afresh.
+    QByteArray cut = raw;
+    cut[126] = 1;
+    cut[127] = char(edid::edidChecksum(reinterpret_cast<const std::uint8_t *>(cut.constData())));
+    QTest::newRow("384 bytes, truncating")
+        << raw + raw.left(128) << true << true << cut << QString();
+    QTest::newRow("512 bytes, truncating") << raw + raw << true << true << cut << QString();
 
     const edid::Table textTable = sampleTable(0x12);
     const QByteArray hexText = edid::edidTableText(textTable).toLatin1();
-    QTest::newRow("spaced lines, CR LF") << spacedLines(textTable, "\r\n") << false << hexText;
-    QTest::newRow("spaced lines, LF") << spacedLines(textTable, "\n") << false << hexText;
+    const auto text = [](const char *name, const QByteArray &contents, const QByteArray &expected,
+                         const QString &problem = {}) {
+        QTest::newRow(name) << contents << false << false << expected << problem;
+    };
+    text("spaced lines, CR LF", spacedLines(textTable, "\r\n"), hexText);
+    text("spaced lines, LF", spacedLines(textTable, "\n"), hexText);
     QByteArray crlf = hexText;
     crlf.replace("\n", "\r\n");
-    QTest::newRow("no trailing space: unchanged") << crlf << false << crlf;
+    text("no trailing space: unchanged", crlf, crlf);
     // Once a 48th character is not such a space, later line ends stay as they are.
     const QByteArray broken = "01 02\r\n" + spacedLines(textTable, "\r\n");
-    QTest::newRow("counter lost") << broken << false << broken;
+    text("counter lost", broken, broken);
+    QByteArray bad = spacedLines(textTable, "\n");
+    bad[3 * 16 + 1 + 4] = 'k'; // each file line: 16 groups and a space each, then LF
+    text("bad character", bad, {}, "'k' at line 2, column 5 is not a hex digit");
 }
 
 void EdidTextTest::decodeFile()
 {
     QFETCH(QByteArray, contents);
+    QFETCH(bool, truncate);
     QFETCH(bool, binary);
     QFETCH(QByteArray, expected);
-    const edid::DecodedFile decoded = edid::decodeEdidFile(contents);
+    QFETCH(QString, problem);
+    const edid::DecodedFile decoded = edid::decodeEdidFile(
+        contents, truncate ? edid::LongerTable::Truncate : edid::LongerTable::Refuse);
+    QCOMPARE(decoded.problem, problem);
+    if (!problem.isEmpty())
+        return;
     QCOMPARE(decoded.binary, binary);
     if (binary)
         QCOMPARE(tableBytes(decoded.table), expected);

@@ -54,6 +54,18 @@ struct Rig : ModelLink {
         return window->findChild<T *>(QLatin1String(name));
     }
     QTextEdit *editor() const { return find<QTextEdit>("EDIDtext"); }
+    // Answers the open dialog with a file of `contents` in `dir`, then loads it.
+    QString load(const QTemporaryDir &dir, const QByteArray &contents)
+    {
+        const QString name = dir.filePath("table");
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+            qFatal("cannot write %s", qPrintable(name));
+        file.close();
+        prompts.fileNames << name;
+        run("LoadEDIDfromFile");
+        return name;
+    }
     QString status() const { return window->statusBar()->currentMessage(); }
     // Device in CUSTOM mode with the uploaded table chosen, shown by a poll.
     void customMode()
@@ -106,6 +118,12 @@ private slots:
     void loadTextFile();
     void saveFailureShowsBox();
     void detailsFollowEditor();
+    void badCharacterRefused_data();
+    void badCharacterRefused();
+    void headerQuestion_data();
+    void headerQuestion();
+    void loadRefused_data();
+    void loadRefused();
 };
 
 void EdidWindowTest::startUpReads()
@@ -179,6 +197,7 @@ void EdidWindowTest::writeAndReadWithProgress()
     edid::Table table{};
     for (int i = 0; i < 256; ++i)
         table[std::size_t(i)] = std::uint8_t(255 - i);
+    std::copy_n("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00", 8, table.begin()); // no question
     table = edid::withChecksums(table);
     rig.editor()->setPlainText(edid::edidTableText(table));
     rig.run("WriteEDID");
@@ -305,13 +324,7 @@ void EdidWindowTest::loadTextFile()
     for (const QString &line : edid::edidTableText(table).split('\n', Qt::SkipEmptyParts))
         contents += line.toLatin1() + " \r\n";
     QTemporaryDir dir;
-    const QString name = dir.filePath("table.txt");
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
-    rig.prompts.fileNames << name;
-    rig.run("LoadEDIDfromFile");
+    rig.load(dir, contents);
     QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(table));
     QCOMPARE(rig.looks(), QStringList{look("#ff0000ff", 8, QFont::Bold)});
     QCOMPARE(rig.status(), QStringLiteral("File loaded"));
@@ -359,6 +372,99 @@ void EdidWindowTest::detailsFollowEditor()
     rig.run("readTvEdidA");
     QCOMPARE(rig.editor()->toPlainText(), edid::edidTableText(toTable(tv)));
     QTRY_COMPARE_WITH_TIMEOUT(details->toPlainText(), report(tv), 300);
+}
+
+void EdidWindowTest::badCharacterRefused_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::newRow("write") << QByteArray("WriteEDID");
+    QTest::newRow("checksum") << QByteArray("CalculateChkSum");
+    QTest::newRow("save") << QByteArray("SaveEDIDtoFile");
+}
+
+// The box names the character; no request, no dialog, the editor as it was.
+void EdidWindowTest::badCharacterRefused()
+{
+    QFETCH(QByteArray, slot);
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    QString text = rig.editor()->toPlainText();
+    text[48 + 1] = u'g'; // line 2 (47 characters and a line feed each), column 2
+    rig.editor()->setPlainText(text);
+    rig.run(slot.constData());
+    QCOMPARE(rig.model.requestCount(), 0);
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(rig.prompts.shown[0].text,
+             QStringLiteral("'g' at line 2, column 2 is not a hex digit"));
+    QCOMPARE(rig.editor()->toPlainText(), text);
+}
+
+void EdidWindowTest::headerQuestion_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("written");
+    edid::Table headless{};
+    headless.fill(0x42);
+    const QString text = edid::edidTableText(edid::withChecksums(headless));
+    QTest::newRow("empty editor, no") << QString() << int(Prompts::Answer::No) << false;
+    QTest::newRow("no header, no") << text << int(Prompts::Answer::No) << false;
+    QTest::newRow("no header, yes") << text << int(Prompts::Answer::Yes) << true;
+}
+
+void EdidWindowTest::headerQuestion()
+{
+    QFETCH(QString, text);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    rig.editor()->setPlainText(text);
+    rig.prompts.answers << Prompts::Answer(answer);
+    rig.run("WriteEDID");
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].kind, QStringLiteral("question"));
+    QCOMPARE(rig.prompts.shown[0].text,
+             QStringLiteral("The table has no EDID header. Write it anyway?"));
+    QCOMPARE(rig.model.countRequests(0xB1), written ? 1 : 0);
+    if (written)
+        QCOMPARE(edid::edidTableText(toTable(rig.model.uploadedEdid())), text);
+    else
+        QCOMPARE(rig.model.requestCount(), 0);
+}
+
+void EdidWindowTest::loadRefused_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("problem");
+    const QByteArray raw(512, '\0');
+    QTest::newRow("empty") << QByteArray() << "the file is empty";
+    for (const int size : {100, 384, 512})
+        QTest::addRow("%d bytes", size)
+            << raw.left(size)
+            << QStringLiteral("the file has %1 bytes; an EDID table has 128 or 256").arg(size);
+    QTest::newRow("bad character in a text")
+        << QByteArray("00 FF FF FZ") << "'Z' at line 1, column 11 is not a hex digit";
+}
+
+// A box names the fault; the editor keeps its table.
+void EdidWindowTest::loadRefused()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, problem);
+    Rig rig;
+    rig.start();
+    const QString before = rig.editor()->toPlainText();
+    QTemporaryDir dir;
+    const QString name = rig.load(dir, contents);
+    QCOMPARE(rig.prompts.shown.size(), 2); // the dialog, then the box
+    QCOMPARE(rig.prompts.shown[1].text,
+             QStringLiteral("Cannot load file %1:\n%2.").arg(name, problem));
+    QCOMPARE(rig.editor()->toPlainText(), before);
+    QVERIFY(rig.status() != QStringLiteral("File loaded"));
 }
 
 QTEST_MAIN(EdidWindowTest)

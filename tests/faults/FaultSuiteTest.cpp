@@ -1,10 +1,10 @@
 // Every user-visible operation against every fault the device model can show: the real window
 // on the in-process model, in fake time. Rows are operation x fault, built from two tables.
-#include "app/MainWindow.h"
 #include "TestWindow.h"
+#include "app/FormBinding.h"
+#include "app/MainWindow.h"
 #include "device/VirtualUsbApi.h"
 #include "edid/EdidText.h"
-#include "app/FormBinding.h"
 
 #include "FakePrompts.h"
 #include "ModelLink.h"
@@ -138,6 +138,7 @@ const std::vector<Operation> &operations()
                       r.tick();
                       edid::Table t{};
                       t.fill(std::uint8_t(++r.seed));
+                      std::copy_n("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00", 8, t.begin());
                       r.type("EDIDtext", edid::edidTableText(edid::withChecksums(t))); },
          [](Rig &r) { r.click("ButWriteEDID"); },
          [](Rig &r) { return tableText(r.model.uploadedEdid()) == r.text("EDIDtext"); },
