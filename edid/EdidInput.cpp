@@ -1,6 +1,7 @@
 #include "edid/EdidInput.h"
 
 #include "edid/EdidReport.h"
+#include "edid/EdidText.h"
 
 namespace edid
 {
@@ -23,13 +24,6 @@ int hexValue(char c)
     return -1;
 }
 
-QString shown(char c)
-{
-    const auto u = std::uint8_t(c);
-    return u >= 0x20 && u < 0x7F ? QStringLiteral("'%1'").arg(QChar(u))
-                                 : QStringLiteral("byte 0x%1").arg(u, 2, 16, QLatin1Char('0'));
-}
-
 TableInput fromHexText(const QByteArray &text)
 {
     TableInput in;
@@ -49,10 +43,12 @@ TableInput fromHexText(const QByteArray &text)
         const auto where = [&](qsizetype at) {
             return QStringLiteral("line %1, column %2").arg(line).arg(at - lineStart + 1);
         };
+        // The same words as the editor's check, so both name a bad digit alike.
         for (qsizetype k = i; k < end; ++k)
             if (hexValue(text[k]) < 0)
                 return {{},
-                        QStringLiteral("%1: %2 is not a hex digit").arg(where(k), shown(text[k]))};
+                        BadChar{char32_t(std::uint8_t(text[k])), line, int(k - lineStart + 1)}
+                            .message()};
         if (end - i != 2)
             return {{},
                     QStringLiteral("%1: %2 where a byte takes two hex digits")

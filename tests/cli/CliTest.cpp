@@ -448,7 +448,8 @@ private slots:
         row("bad hex file", {"edid", "write", badText}, "Hex Format Error");
         row("decode of 100 bytes", {"edid", "decode", short100}, "100 bytes are fewer");
         row("decode of an empty input", {"edid", "decode"}, "standard input: the input is empty");
-        row("decode of a bad digit", {"edid", "decode", badText}, "'x' is not a hex digit");
+        row("decode of a bad digit", {"edid", "decode", badText},
+            "'x' at line 2, column 1 is not a hex digit");
         row("decode with hex", {"edid", "read", "--hex", "--decode"}, "exclude");
         const QByteArray good =
             bytesOf(tableOf(DeviceModel(clock).displayEdid(DeviceModel::Output::A)));

@@ -277,7 +277,7 @@ void EdidDecoderTest::notATable_data()
     QTest::newRow("512 bytes") << table + table << 512 << "";
     QTest::newRow("lower-case text, CR LF") << text.toLatin1() << 128 << "";
     QTest::newRow("bad digit") << QByteArray("00 ff\nff 0g") << 0
-                               << "line 2, column 5: 'g' is not a hex digit";
+                               << "'g' at line 2, column 5 is not a hex digit";
     QTest::newRow("three digits") << QByteArray("00 fff") << 0 << "line 1, column 4: 3 hex digits";
     QTest::newRow("half a pair") << QByteArray("00 f") << 0
                                  << "line 1, column 4: one hex digit where";

@@ -363,7 +363,7 @@ void EdidWindowTest::detailsFollowEditor()
 
     rig.editor()->setPlainText(QStringLiteral("00 FF 0G"));
     QTRY_COMPARE_WITH_TIMEOUT(details->toPlainText(),
-                              QStringLiteral("No EDID table: line 1, column 8: 'G' is not a hex "
+                              QStringLiteral("No EDID table: 'G' at line 1, column 8 is not a hex "
                                              "digit\n"),
                               300);
 
