@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -103,8 +104,17 @@ void MainWindow::tellShownControls()
 
 void MainWindow::showDeparture()
 {
-    if (ui != nullptr)
-        showStatus(tr("KORVALIS USB disconnected"), 0);
+    if (ui == nullptr)
+        return;
+    const QString text = tr("KORVALIS USB disconnected");
+    showStatus(text, 0);
+    // A command's message covers it for a while; it shows again once that message is gone.
+    if (departureNotice_ == nullptr) {
+        departureNotice_ = new QLabel(text, statusBar());
+        departureNotice_->setObjectName(QStringLiteral("departureNotice"));
+        statusBar()->addWidget(departureNotice_, 1);
+    }
+    departureNotice_->show();
 }
 
 void MainWindow::startUpFinished(const session::StartUpResult &r)
@@ -143,6 +153,8 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
             prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
         return;
     }
+    if (departureNotice_ != nullptr)
+        departureNotice_->hide();
     if (!r.afterArrival)
         showAlerts(r.alerts);
     if (ui == nullptr)

@@ -6,6 +6,7 @@
 #include <functional>
 
 class Prompts;
+class QLabel;
 class QProgressBar;
 struct StatusTexts;
 namespace settings
@@ -159,6 +160,7 @@ private:
     void checkEditorTable();
 
     QProgressBar *progressBar_ = nullptr;
+    QLabel *departureNotice_ = nullptr; // shown while the device is away
     Ui::MainWindow *ui = nullptr;
     session::DeviceWorker &worker_;
     Prompts &prompts_;

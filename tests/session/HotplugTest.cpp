@@ -132,6 +132,8 @@ private slots:
         rig.plug();
         QCOMPARE(rig.usb.writes.mid(before), launch.usb.writes);
         QCOMPARE(rig.status(), QString(kConnected));
+        const auto *notice = rig.window->statusBar()->findChild<QLabel *>("departureNotice");
+        QVERIFY(notice == nullptr || !notice->isVisibleTo(rig.window.get()));
         QVERIFY(rig.prompts.shown.isEmpty());
         QVERIFY(rig.window->initialised());
         QVERIFY(rig.window->pollTimerRunning());
@@ -173,6 +175,11 @@ private slots:
         QCOMPARE(rig.usb.writes.size(), before);
         QVERIFY(!none.status().isEmpty());
         QCOMPARE(rig.status(), none.status());
+        // Once the command's message is gone, the departure shows again.
+        rig.window->statusBar()->clearMessage();
+        auto *notice = rig.window->statusBar()->findChild<QLabel *>("departureNotice");
+        QVERIFY(notice && notice->isVisibleTo(rig.window.get()));
+        QCOMPARE(notice->text(), QString(kDisconnected));
     }
 
     void replugShowsTheNewUnitsOwnState_data()
