@@ -136,23 +136,31 @@ void DeviceWorker::watch(std::function<std::unique_ptr<DeviceWatcher>()> make, Q
     });
 }
 
-void DeviceWorker::requestDeviceCheck()
+void DeviceWorker::postOnce(bool &queued, void (DeviceWorker::*job)())
 {
     {
         const QMutexLocker lock(&mutex_);
-        if (watchQueued_)
+        // Periodic jobs never pile up behind a long operation.
+        if (queued)
             return;
-        watchQueued_ = true;
+        queued = true;
     }
-    post([this] { checkDevices(); });
+    post([this, &queued, job] {
+        {
+            const QMutexLocker lock(&mutex_);
+            queued = false;
+        }
+        (this->*job)();
+    });
+}
+
+void DeviceWorker::requestDeviceCheck()
+{
+    postOnce(watchQueued_, &DeviceWorker::checkDevices);
 }
 
 void DeviceWorker::checkDevices()
 {
-    {
-        const QMutexLocker lock(&mutex_);
-        watchQueued_ = false;
-    }
     if (!watcher_)
         return;
     // Never waits: the queue is served between two looks.
@@ -180,22 +188,11 @@ void DeviceWorker::checkDevices()
 
 void DeviceWorker::requestTick()
 {
-    {
-        const QMutexLocker lock(&mutex_);
-        // Ticks never pile up behind a long operation.
-        if (tickQueued_)
-            return;
-        tickQueued_ = true;
-    }
-    post([this] { tick(); });
+    postOnce(tickQueued_, &DeviceWorker::tick);
 }
 
 void DeviceWorker::tick()
 {
-    {
-        const QMutexLocker lock(&mutex_);
-        tickQueued_ = false;
-    }
     const TickResult result = window_.tick(progress());
     if (result.restartTimer && timerRunning_)
         startTimer(result.nextIntervalMs);

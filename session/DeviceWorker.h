@@ -94,6 +94,8 @@ public:
 
 private:
     void post(std::function<void()> job);
+    // Posts `job` unless it is queued already; `queued` (guarded by mutex_) says so.
+    void postOnce(bool &queued, void (DeviceWorker::*job)());
     void drain();
     void tick();
     void startTimer(int intervalMs);

@@ -320,8 +320,8 @@ private slots:
         QCOMPARE(rig.json()["edid"].toString(), edid::edidTableText(expected));
     }
 
-    // Decoded without a device, from either file form or standard input; read --decode decodes
-    // what the device holds.
+    // Decoded without a device, from a file or standard input (which form a file is, is the
+    // decoder's rule); read --decode decodes what the device holds.
     void edidDecode_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -331,8 +331,6 @@ private slots:
         const QString text = edid::edidTableText(tableOf(table));
         QTest::newRow("binary file")
             << QStringList{"edid", "decode", writeFile("d.bin", table)} << QByteArray();
-        QTest::newRow("hex text file")
-            << QStringList{"edid", "decode", writeFile("d.txt", text.toLatin1())} << QByteArray();
         QTest::newRow("standard input") << QStringList{"edid", "decode", "-"} << table;
         QTest::newRow("json") << QStringList{"--json", "edid", "decode"} << text.toLatin1();
         QTest::newRow("read --decode") << QStringList{"edid", "read", "--decode"} << QByteArray();
@@ -358,16 +356,8 @@ private slots:
         }
         const QJsonObject doc = rig.json();
         QCOMPARE(doc, edid::reportJson(info));
-        for (const char *key :
-             {"size",          "header_ok",  "version",      "manufacturer", "product_code",
-              "serial_number", "week",       "year",         "model_year",   "name",
-              "serial_text",   "preferred",  "range_limits", "extensions",   "vics",
-              "hdmi",          "hdmi_forum", "hdr",          "audio",        "ycbcr420_vics",
-              "checksums",     "problems"})
-            QVERIFY2(doc.contains(QLatin1String(key)), key);
-        QCOMPARE(doc["version"].toString(), "1.3");
-        QCOMPARE(doc["extensions"][0]["type"].toString(), "CTA-861");
-        QVERIFY(doc["serial_number"].isNull()); // the simulator's tables have serial number 0
+        // What a table lacks is null, not 0: the simulator's tables have serial number 0.
+        QVERIFY(doc["serial_number"].isNull());
         QVERIFY(doc["model_year"].isNull());
         QCOMPARE(doc["vics"][0]["mode"].toString(), edid::vicMode(doc["vics"][0]["vic"].toInt()));
     }
@@ -448,31 +438,17 @@ private slots:
         row("bad hex file", {"edid", "write", badText}, "Hex Format Error");
         row("decode of 100 bytes", {"edid", "decode", short100}, "100 bytes are fewer");
         row("decode of an empty input", {"edid", "decode"}, "standard input: the input is empty");
-        row("decode of a bad digit", {"edid", "decode", badText},
-            "'x' at line 2, column 1 is not a hex digit");
         row("decode with hex", {"edid", "read", "--hex", "--decode"}, "exclude");
         const QByteArray good =
             bytesOf(tableOf(DeviceModel(clock).displayEdid(DeviceModel::Output::A)));
-        QByteArray digit = edid::edidTableText(tableOf(good)).toLatin1();
-        digit[1] = 'o';
-        row("bad digit in a hex file", {"edid", "write", writeFile("digit.txt", digit)},
-            "'o' at line 1, column 2 is not a hex digit");
         edid::Table headless = tableOf(good);
         headless[7] = 0x01;
         const QString noHeader = writeFile("noheader.bin", bytesOf(edid::withChecksums(headless)));
         row("no header", {"edid", "write", noHeader}, "no EDID header");
         row("no header, checksums fixed", {"edid", "write", noHeader, "--fix-checksums"},
             "no EDID header");
-        row("empty file", {"edid", "write", writeFile("empty.bin", {})}, "the file is empty");
-        for (const int size : {100, 384, 512})
-            row(qPrintable(QString("%1 bytes").arg(size)),
-                {"edid", "write",
-                 writeFile(QString("size%1.bin").arg(size), (good + good).left(size))},
-                qPrintable(
-                    QString("the file has %1 bytes; an EDID table has 128 or 256").arg(size)));
-        row("300 bytes, truncating",
-            {"edid", "write", writeFile("size300.bin", (good + good).left(300)), "--truncate"},
-            "not whole 128-byte blocks");
+        row("384 bytes", {"edid", "write", writeFile("size384.bin", good + good.left(128))},
+            "an EDID table has 128 or 256 (--truncate writes its first 256 bytes)");
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");

@@ -89,6 +89,7 @@ Oracle runOracle(const QString &file)
         else if ((m = grab(line, "Maximum TMDS Character Rate: (\\d+) MHz")).hasMatch())
             o.hfTmds = m.captured(1).toInt();
     }
+    std::sort(o.vics420.begin(), o.vics420.end()); // which VICs count, not their order
     return o;
 }
 
@@ -180,9 +181,7 @@ void EdidDecoderTest::matchesOracle()
     QCOMPARE(vics, o.vics);
     QList<int> vics420(info.ycbcr420Vics.begin(), info.ycbcr420Vics.end());
     std::sort(vics420.begin(), vics420.end());
-    QList<int> oracle420 = o.vics420;
-    std::sort(oracle420.begin(), oracle420.end());
-    QCOMPARE(vics420, oracle420);
+    QCOMPARE(vics420, o.vics420);
     QCOMPARE(info.hdmi ? info.hdmi->physicalAddress : QString(), o.physicalAddress);
     QCOMPARE(info.hdmi ? info.hdmi->maxTmdsMhz.value_or(0) : 0, o.maxTmds);
     QCOMPARE(info.hdmiForum ? info.hdmiForum->maxTmdsMhz.value_or(0) : 0, o.hfTmds);

@@ -1,6 +1,6 @@
 // The window's real path for plugs: its device thread, a watcher over libusb hotplug on a
-// umockdev testbed or over a socket directory, the real backends. An arrival runs the start-up,
-// a departure says so and stops the exchanges, a replug at a new address shows the new unit.
+// umockdev testbed or over a socket directory, the real backends, reach the window: an arrival,
+// a departure and a replug at a new address show in it (what each does is HotplugTest's).
 #include <umockdev.h> // before Qt: GLib uses the name "signals"
 
 #include "FakePrompts.h"
@@ -63,16 +63,13 @@ private slots:
         QVERIFY(rig->plug(7));
         QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("KORVALIS USB connected"), kWaitMs);
         QCOMPARE(firmware->text(), QStringLiteral("ver: 1.7.0.0"));
-        QVERIFY(worker.pollTimerRunning());
 
         rig->unplug();
         QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("KORVALIS USB disconnected"), kWaitMs);
-        QVERIFY(!worker.pollTimerRunning());
 
         QVERIFY(rig->plug(8));
         QTRY_COMPARE_WITH_TIMEOUT(firmware->text(), QStringLiteral("ver: 1.8.0.0"), kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("KORVALIS USB connected"), kWaitMs);
-        QVERIFY(prompts.shown.isEmpty());
         worker.stop();
     }
 };

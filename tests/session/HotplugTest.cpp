@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 namespace
@@ -31,6 +32,27 @@ public:
     std::vector<DeviceEvent> poll(int) override { return std::exchange(pending, {}); }
     std::vector<WatchedDevice> present() const override { return here; }
 };
+
+WatchedDevice at(const QString &where)
+{
+    return {"2023", false, where};
+}
+
+// Gives `worker` a scripted watcher that first sees `here`; an in-line worker builds it at once.
+ScriptedWatcher *watchScripted(session::DeviceWorker &worker, QObject *context,
+                               std::function<void()> gone, std::vector<WatchedDevice> here = {})
+{
+    ScriptedWatcher *made = nullptr;
+    worker.watch(
+        [&] {
+            auto w = std::make_unique<ScriptedWatcher>();
+            w->here = here;
+            made = w.get();
+            return w;
+        },
+        context, std::move(gone));
+    return made;
+}
 
 const char kConnected[] = "KORVALIS USB connected";
 const char kDisconnected[] = "KORVALIS USB disconnected";
@@ -61,34 +83,24 @@ struct Rig {
         if (plugged)
             usb.devices = {FakeDevice{"2023", false, 0, 0, "1-4"}};
         window = std::make_unique<TestWindow>(link, prompts);
-        worker().watch(
-            [this] {
-                auto w = std::make_unique<ScriptedWatcher>();
-                watcher = w.get();
-                if (!usb.devices.isEmpty())
-                    w->here = {WatchedDevice{"2023", false, "1-4"}};
-                return w;
-            },
-            window.get(), [this] { window->showDeparture(); });
+        watcher = watchScripted(
+            worker(), window.get(), [this] { window->showDeparture(); },
+            plugged ? std::vector<WatchedDevice>{at("1-4")} : std::vector<WatchedDevice>{});
     }
     session::DeviceWorker &worker() { return window->deviceWorker(); }
-    void event(DeviceEvent::Kind kind, const QString &where)
-    {
-        watcher->pending.push_back({kind, WatchedDevice{"2023", false, where}});
-        worker().requestDeviceCheck();
-    }
     void plug(const QString &where = "1-4", int openStatus = 0)
     {
         usb.devices = {FakeDevice{"2023", false, openStatus, 0, where}};
-        watcher->here = {WatchedDevice{"2023", false, where}};
-        event(DeviceEvent::Arrival, where);
+        watcher->here = {at(where)};
+        watcher->pending.push_back({DeviceEvent::Arrival, at(where)});
+        worker().requestDeviceCheck();
     }
     void unplug()
     {
-        const QString where = usb.devices.value(0).where;
+        watcher->pending.push_back({DeviceEvent::Departure, at(usb.devices.value(0).where)});
         usb.devices.clear();
         watcher->here.clear();
-        event(DeviceEvent::Departure, where);
+        worker().requestDeviceCheck();
     }
     QString status() const { return window->statusBar()->currentMessage(); }
     template <class W> W *widget(const char *name) { return window->findChild<W *>(name); }
@@ -102,10 +114,7 @@ QString tableText(const QByteArray &edid256)
 {
     edid::Table table{};
     std::copy_n(edid256.constData(), table.size(), table.begin());
-    QString text;
-    for (const edid::TextRun &run : edid::readTableText(table).runs)
-        text += run.text;
-    return text;
+    return edid::edidTableText(table);
 }
 
 } // namespace
@@ -261,26 +270,18 @@ private slots:
         int startUps = 0, gone = 0;
         worker.startUp("2023", this, [&](const session::StartUpResult &) { ++startUps; });
         QCOMPARE(link.deviceWhere(), opened);
-        ScriptedWatcher *w = nullptr;
-        worker.watch(
-            [&] {
-                auto made = std::make_unique<ScriptedWatcher>();
-                w = made.get();
-                return made;
-            },
-            this, [&] { ++gone; });
-        w->here = {WatchedDevice{"2023", false, opened}};
-        w->pending = {{DeviceEvent::Departure, WatchedDevice{"2023", false, other}},
-                      {DeviceEvent::Arrival, WatchedDevice{"2023", false, other}}};
+        ScriptedWatcher *w = watchScripted(worker, this, [&] { ++gone; }, {at(opened)});
+        w->pending = {{DeviceEvent::Departure, at(other)}, {DeviceEvent::Arrival, at(other)}};
         worker.requestDeviceCheck();
         QCOMPARE(gone, 0);
         QCOMPARE(startUps, 1);
         QVERIFY(link.isOpen());
 
         usb.devices.removeAt(opened == "1-4" ? 0 : 1);
-        w->here = otherTakesOver ? std::vector<WatchedDevice>{{"2023", false, other}}
-                                 : std::vector<WatchedDevice>{};
-        w->pending = {{DeviceEvent::Departure, WatchedDevice{"2023", false, opened}}};
+        w->here.clear();
+        if (otherTakesOver)
+            w->here.push_back(at(other));
+        w->pending = {{DeviceEvent::Departure, at(opened)}};
         worker.requestDeviceCheck();
         QCOMPARE(gone, 1);
         QCOMPARE(startUps, otherTakesOver ? 2 : 1);
@@ -299,13 +300,7 @@ private slots:
         worker.startUp("2023", this, [&](const session::StartUpResult &r) { opened = r.opened; });
         QVERIFY(!opened);
         usb.devices = {FakeDevice{"2023"}};
-        worker.watch(
-            [] {
-                auto w = std::make_unique<ScriptedWatcher>();
-                w->here = {WatchedDevice{"2023", false, QString()}};
-                return w;
-            },
-            this, {});
+        watchScripted(worker, this, {}, {at(QString())});
         QVERIFY(opened);
     }
 };
