@@ -56,7 +56,9 @@ void SourceWatcher::look(Tracked &t, std::vector<DeviceEvent> &events)
 
 bool SourceWatcher::rescanDue(const Tracked &t, std::uint32_t now) const
 {
-    return !t.source->eventDriven() && now - t.lastScan >= RescanMs;
+    // Event-driven sources are looked at anew too: a hotplug event can be lost (libusb reports
+    // no departure of a device it never listed), and the look is a cheap read of sysfs.
+    return now - t.lastScan >= RescanMs;
 }
 
 std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
@@ -78,8 +80,7 @@ std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
         std::uint32_t wait = limit - elapsed;
         std::vector<pollfd> fds;
         for (Tracked &t : sources_) {
-            if (!t.source->eventDriven())
-                wait = std::min(wait, RescanMs - std::min(RescanMs, now - t.lastScan));
+            wait = std::min(wait, RescanMs - std::min(RescanMs, now - t.lastScan));
             t.source->descriptors(fds);
         }
         if (fds.empty()) {

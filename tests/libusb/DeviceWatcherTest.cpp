@@ -115,8 +115,14 @@ class DeviceWatcherTest : public QObject
         const std::uint32_t before = clock_.now;
         QDeadlineTimer deadline(30000);
         Events seen;
-        while (seen.size() < n && !deadline.hasExpired())
+        for (bool rescanned = false; seen.size() < n && !deadline.hasExpired();) {
             seen += describe(w.poll(1000));
+            // A lost hotplug event is made up for by the next look, within the second.
+            if (seen.size() < n && !rescanned) {
+                clock_.advance(SourceWatcher::RescanMs);
+                rescanned = true;
+            }
+        }
         if (clock_.now - before > 1000)
             return {QStringLiteral("late")};
         return seen;
