@@ -356,6 +356,14 @@ private slots:
         }
         const QJsonObject doc = rig.json();
         QCOMPARE(doc, edid::reportJson(info));
+        // The keys promised to scripts, whatever the table says.
+        for (const char *key :
+             {"size",          "header_ok",  "version",      "manufacturer", "product_code",
+              "serial_number", "week",       "year",         "model_year",   "name",
+              "serial_text",   "preferred",  "range_limits", "extensions",   "vics",
+              "hdmi",          "hdmi_forum", "hdr",          "audio",        "ycbcr420_vics",
+              "checksums",     "problems"})
+            QVERIFY2(doc.contains(QLatin1String(key)), key);
         // What a table lacks is null, not 0: the simulator's tables have serial number 0.
         QVERIFY(doc["serial_number"].isNull());
         QVERIFY(doc["model_year"].isNull());

@@ -59,8 +59,6 @@ private slots:
             << QByteArray() << false << QList<A>{A::No} << false << "question";
         QTest::newRow("other firmware, no")
             << QByteArray() << true << QList<A>{A::No} << false << "question";
-        QTest::newRow("other firmware, yes, yes")
-            << QByteArray() << true << QList<A>{A::Yes, A::Yes} << true << "question";
         QTest::newRow("not JSON: a box, nothing sent")
             << QByteArray("{") << false << QList<A>{A::Yes} << false << "warning";
     }
