@@ -1,9 +1,9 @@
-// CEC and infoframe slots: read the editor, run the command, report its outcome.
+// CEC and infoframe slots: read the editor, parse it here, post the bytes, report the outcome.
 #include "app/MainWindow.h"
 
 #include "app/Prompts.h"
-#include "cec_infoframes/ColonHex.h"
-#include "cec_infoframes/EntryRequest.h"
+#include "app/ResultTexts.h"
+#include "cec_infoframes/EntryParse.h"
 #include "session/DeviceWorker.h"
 
 #include <QAbstractButton>
@@ -27,51 +27,67 @@ bool isChecked(const QWidget &window, const char *name)
 
 } // namespace
 
-bool MainWindow::refuseBadEntry(const QString &text, const colonhex::EntryLimits &limits)
+std::optional<QByteArray> MainWindow::editorBytes(const char *editor,
+                                                  const colonhex::EntryLimits &limits,
+                                                  colonhex::Mode mode)
 {
-    const std::optional<colonhex::BadChar> bad = cecif::badCharOf(text, limits);
-    if (bad)
-        prompts_.warning(this, tr("KORVALIS Utility"), bad->message());
-    return bad.has_value();
+    const QString text = editorText(*this, editor);
+    const colonhex::Entry entry = colonhex::parseEntry(text, limits, mode);
+    if (entry.badChar)
+        prompts_.warning(this, tr("KORVALIS Utility"), entry.badChar->message());
+    else if (!entry.ok())
+        showStatus(tr(limits.message), StatusTime::Result);
+    return entry.bytes;
 }
 
 void MainWindow::WriteCEC()
 {
-    const QString text = editorText(*this, "CECtext");
-    if (refuseBadEntry(text, colonhex::CecSendLimits))
+    const auto payload = editorBytes("CECtext", colonhex::CecSendLimits, colonhex::Mode::LengthByte);
+    if (!payload)
         return;
     worker_.run<session::CommandResult>(
-        [text](session::WindowSession &w) { return w.sendCec(text); }, this,
+        [payload = *payload](session::WindowSession &w) { return w.sendCec(payload); }, this,
         [this](const session::CommandResult &r) { commandDone(r); });
+}
+
+void MainWindow::storeCec(session::CecButton button)
+{
+    const QString text = editorText(*this, "CECtext");
+    const QByteArray prepared = colonhex::prepareEntryText(text);
+    if (!colonhex::CecStoreLimits.accepts(prepared.size())) {
+        showStatus(tr(colonhex::CecStoreLimits.message), StatusTime::Result);
+        return;
+    }
+    // Stored as text, but the device sends it as bytes later: no character may stand for another.
+    const colonhex::Entry entry = colonhex::parseEntry(text, colonhex::CecStoreLimits);
+    if (entry.badChar) {
+        prompts_.warning(this, tr("KORVALIS Utility"), entry.badChar->message());
+        return;
+    }
+    worker_.run<session::CommandResult>(
+        [text = prepared, button](session::WindowSession &w) {
+            return w.storeCec(text, button);
+        },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
 }
 
 void MainWindow::SaveCEC_1()
 {
-    const QString text = editorText(*this, "CECtext");
-    if (refuseBadEntry(text, colonhex::CecStoreLimits))
-        return;
-    worker_.run<session::CommandResult>(
-        [text](session::WindowSession &w) { return w.storeCec(text, cecif::CecButton::Sp); }, this,
-        [this](const session::CommandResult &r) { commandDone(r); });
+    storeCec(session::CecButton::Sp);
 }
 
 void MainWindow::SaveCEC_2()
 {
-    const QString text = editorText(*this, "CECtext");
-    if (refuseBadEntry(text, colonhex::CecStoreLimits))
-        return;
-    worker_.run<session::CommandResult>(
-        [text](session::WindowSession &w) { return w.storeCec(text, cecif::CecButton::Lp); }, this,
-        [this](const session::CommandResult &r) { commandDone(r); });
+    storeCec(session::CecButton::Lp);
 }
 
 void MainWindow::WriteIF()
 {
-    const QString text = editorText(*this, "IFtext");
-    if (refuseBadEntry(text, colonhex::HdrLimits))
+    const auto frame = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
+    if (!frame)
         return;
     worker_.run<session::CommandResult>(
-        [text](session::WindowSession &w) { return w.sendHdr(text); }, this,
+        [frame = *frame](session::WindowSession &w) { return w.sendHdr(frame); }, this,
         [this](const session::CommandResult &r) { commandDone(r); });
 }
 
@@ -79,30 +95,30 @@ void MainWindow::WriteIF()
 // bar once the device has answered.
 bool MainWindow::sendAVI()
 {
-    const QString text = editorText(*this, "AVItext");
-    if (refuseBadEntry(text, colonhex::AviLimits))
+    const auto data = editorBytes("AVItext", colonhex::AviLimits, colonhex::Mode::Plain);
+    if (!data)
         return false;
     const bool replace = isChecked(*this, "cbAviPersistent");
     worker_.run<session::CommandResult>(
-        [text, replace](session::WindowSession &w) { return w.sendAvi(text, replace); }, this,
-        [this](const session::CommandResult &r) { commandDone(r); });
-    return cecif::entryRequest(text, colonhex::AviLimits, colonhex::Mode::Plain,
-                               cmd::AviInfoframeWrite)
-        .request.has_value();
+        [data = *data, replace](session::WindowSession &w) { return w.sendAvi(data, replace); },
+        this, [this](const session::CommandResult &r) { commandDone(r); });
+    return true;
 }
 
 void MainWindow::hdrForceActivate()
 {
     // Turning on sends the custom infoframe first; the register follows whatever it gave.
+    session::FirstFrames first;
     if (isChecked(*this, "cbHdrForceMode"))
-        WriteIF();
-    runSettingSlot(settings::Id::hdrForceActivate);
+        first.hdr = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
+    runSettingSlot(settings::Id::hdrForceActivate, first);
 }
 
 void MainWindow::setAviPers()
 {
     // Turning on sends the AVI bytes first; the register is written once more whatever they gave.
+    session::FirstFrames first;
     if (isChecked(*this, "cbAviPersistent"))
-        sendAVI();
-    runSettingSlot(settings::Id::setAviPers);
+        first.avi = editorBytes("AVItext", colonhex::AviLimits, colonhex::Mode::Plain);
+    runSettingSlot(settings::Id::setAviPers, first);
 }

@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Prompts.h"
-#include "device/StatusSink.h"
+#include "app/ResultTexts.h"
 #include "edid/EdidText.h"
 #include "session/ConfigLoad.h"
 #include "session/DeviceWorker.h"
@@ -25,7 +25,9 @@ StateRead readConfiguration(session::WindowSession &w, const edid::Progress &pro
 {
     if (!w.connected())
         return {std::nullopt, QStringLiteral("KORVALIS USB not connected")};
-    return readState(w.session(), w.deviceId(), progress);
+    StateRead read = readState(w.session(), w.deviceId(), progress);
+    w.session().takeSteps(); // the load reports as a whole
+    return read;
 }
 
 QStringList changeLines(const std::vector<Item> &items)
@@ -119,7 +121,11 @@ void MainWindow::confirmConfiguration(const Plan &plan, const StateRead &read)
     ++edidTransfers_;
     worker_.run<LoadReport>(
         [items, bytes = read.state->bytes, progress = worker_.progress()](
-            session::WindowSession &w) { return apply(w.session(), items, bytes, progress); },
+            session::WindowSession &w) {
+            LoadReport report = apply(w.session(), items, bytes, progress);
+            w.session().takeSteps(); // the load reports as a whole
+            return report;
+        },
         this,
         [this](const LoadReport &report) {
             --edidTransfers_;

@@ -3,7 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Prompts.h"
-#include "device/StatusSink.h"
+#include "app/ResultTexts.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
@@ -82,9 +82,9 @@ void MainWindow::readEdidTable(edid::Source source)
             tvReadPending_ = false;
             if (ui == nullptr)
                 return;
-            present(r.reports);
-            if (r.outcome.ok())
-                showEditorText(edid::readTableText(r.outcome.table));
+            present(r.steps);
+            if (r.read.ok())
+                showEditorText(edid::readTableText(r.read.table));
             // The check of the button's release looks at the table it read.
             if (checkAfterTvRead_) {
                 checkAfterTvRead_ = false;
@@ -110,8 +110,11 @@ void MainWindow::readTvEdidB()
 
 void MainWindow::WriteEDID()
 {
-    if (!edid::uploadAllowed(ui->automixEDID->isChecked(), ui->fixedEDID->isChecked(),
-                             ui->customEDID->isChecked(), ui->cmBEdid->currentIndex())) {
+    // The device's own mode and table decide, as it last told them.
+    const auto deviceValue = [this](const char *name) {
+        return settings::currentValue(*settings::findSetting(name), settingsCopy_).raw;
+    };
+    if (!edid::uploadAllowed(deviceValue("edid-mode"), deviceValue("edid-table"))) {
         prompts_.warning(this, tr("KORVALIS Utility"),
                          tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
         return;
@@ -151,7 +154,7 @@ void MainWindow::writeEdidTable()
         [this](const session::EdidWriteResult &r) {
             --edidTransfers_;
             if (ui != nullptr)
-                present(r.reports);
+                present(r.steps);
         });
 }
 
@@ -232,7 +235,7 @@ void MainWindow::LoadEDIDfromFile()
 
 void MainWindow::SetEDID_Mode()
 {
-    runSettingSlot(settings::Id::SetEDID_Mode, [this](const session::SettingResult &r) {
+    runSettingSlot(settings::Id::SetEDID_Mode, {}, [this](const session::SettingResult &r) {
         // The copy holds the mode the device now has: the one sent, unless it was refused.
         const settings::Setting *mode = settings::settingOf(settings::Id::SetEDID_Mode);
         ui->EDIDtext->setEnabled(edid::editorEditable(r.copy[std::size_t(mode->byte)]));

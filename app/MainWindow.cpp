@@ -3,7 +3,9 @@
 #include "app/EdidDetails.h"
 #include "app/FormBinding.h"
 #include "app/Prompts.h"
-#include "cec_infoframes/Outcome.h"
+#include "app/ResultTexts.h"
+#include "cec_infoframes/ColonHex.h"
+#include "cec_infoframes/EntryParse.h"
 #include "edid/EdidText.h"
 #include "session/DeviceWorker.h"
 #include "settings/ChoiceLists.h"
@@ -94,8 +96,9 @@ void MainWindow::tellShownControls()
         if (ui == nullptr)
             return;
         worker_.run<bool>(
-            [text = ui->IFtext->toPlainText()](session::WindowSession &w) {
-                w.setHdrEditorText(text);
+            [frame = colonhex::parseEntry(ui->IFtext->toPlainText(), colonhex::HdrLimits).bytes](
+                session::WindowSession &w) {
+                w.setHdrEditorFrame(frame);
                 return true;
             },
             this, {});
@@ -159,7 +162,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
         showAlerts(r.alerts);
     if (ui == nullptr)
         return;
-    present(r.reports);
+    present(r.steps);
     if (r.settings)
         applySettings(*r.settings);
     if (r.firmware) {
@@ -170,8 +173,12 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     fillCombo(ui->cmBEdid, edid::TableNames);
     fillCombo(ui->cmbLa, choices::CecDeviceTypes);
     fillCombo(ui->cmbEdidAlgo, choices::AutomixAlgorithms);
-    ui->IFtext->setText(r.hdrText);
-    ui->AVItext->setText(r.aviText);
+    const auto colonHex = [](const QByteArray &bytes) {
+        return formatColonHex(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                              std::size_t(bytes.size()));
+    };
+    ui->IFtext->setText(colonHex(r.hdrFrame));
+    ui->AVItext->setText(colonHex(r.aviData));
     ui->CECtext->setPlainText(QStringLiteral("50:04"));
     if (r.status)
         showStatusTexts(*r.status);
@@ -186,7 +193,7 @@ void MainWindow::tickFinished(const session::TickResult &r)
 {
     if (ui == nullptr)
         return;
-    present(r.reports);
+    present(r.steps);
     if (r.edid && r.edid->ok())
         showEditorText(edid::readTableText(r.edid->table));
     if (r.settings)
@@ -200,12 +207,16 @@ void MainWindow::tickFinished(const session::TickResult &r)
         statusBar()->clearMessage();
 }
 
-void MainWindow::present(const QList<session::Report> &reports)
+void MainWindow::present(const QList<session::Step> &steps)
 {
-    for (const session::Report &report : reports) {
+    for (const resulttexts::Report &report : resulttexts::reportsOf(steps)) {
         if (!report.text.isEmpty())
             showStatus(report.text, report.timeoutMs);
-        cecif::writeStdoutLine(report.stdoutLine);
+        if (!report.stdoutLine.isEmpty()) {
+            std::fwrite(report.stdoutLine.constData(), 1, std::size_t(report.stdoutLine.size()),
+                        stdout);
+            std::fflush(stdout);
+        }
     }
 }
 
@@ -213,7 +224,7 @@ void MainWindow::commandDone(const session::CommandResult &result)
 {
     if (ui == nullptr)
         return;
-    present(result.reports);
+    present(result.steps);
     settingsCopy_ = result.copy;
 }
 

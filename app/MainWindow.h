@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 
 class Prompts;
 class QLabel;
@@ -16,7 +17,8 @@ enum class Id : int;
 namespace colonhex
 {
 struct EntryLimits;
-}
+enum class Mode;
+} // namespace colonhex
 namespace edid
 {
 enum class Source;
@@ -25,8 +27,10 @@ struct EditorText;
 namespace session
 {
 class DeviceWorker;
-struct Report;
 struct CommandResult;
+struct FirstFrames;
+enum class CecButton;
+struct Step;
 struct SettingResult;
 struct StartUpResult;
 struct TickResult;
@@ -121,14 +125,17 @@ private:
     void releaseForm();
     void endDeviceWork();
     void showStatus(const QString &text, int timeoutMs);
-    // Status-bar messages and standard-output lines of one result, in their order.
-    void present(const QList<session::Report> &reports);
+    // Status-bar messages and standard-output lines of a result's steps, in their order.
+    void present(const QList<session::Step> &steps);
     void showAlerts(const QStringList &texts);
     // What a CEC, infoframe or block command ended with.
     void commandDone(const session::CommandResult &result);
-    // A byte editor's text with a character that is no hex digit: its box, and true. Nothing
-    // is queued for such a text.
-    bool refuseBadEntry(const QString &text, const colonhex::EntryLimits &limits);
+    // The bytes of a byte editor's text; none, with its box (a character that is no hex digit)
+    // or its status-bar message (a length or syntax the command does not take), when the text
+    // gives none. Nothing is queued for such a text.
+    std::optional<QByteArray> editorBytes(const char *editor, const colonhex::EntryLimits &limits,
+                                          colonhex::Mode mode);
+    void storeCec(session::CecButton button);
     // The form's state the device thread needs before start-up: what the self-writing boxes
     // show, and the HDR editor's text whenever it changes.
     void tellShownControls();
@@ -137,8 +144,9 @@ private:
     void applySettings(const settings::SettingBytes &bytes);
     // Runs one row of the binding: computes the value from the controls and posts the write;
     // `then` runs with its result.
-    void runSettingSlot(settings::Id id,
+    void runSettingSlot(settings::Id id, const session::FirstFrames &first,
                         std::function<void(const session::SettingResult &)> then = {});
+    void runSettingSlot(settings::Id id);
     void settingWritten(const session::SettingResult &result);
 
     // File menu (app/ConfigSlots.cpp): configuration files.

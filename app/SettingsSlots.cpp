@@ -2,7 +2,7 @@
 // the device thread writes it; a failed write puts the control back on the device's value.
 #include "app/FormBinding.h"
 #include "app/MainWindow.h"
-#include "device/StatusSink.h"
+#include "app/ResultTexts.h"
 #include "session/DeviceWorker.h"
 #include "settings/SettingsPoll.h"
 
@@ -18,7 +18,12 @@ void MainWindow::applySettings(const settings::SettingBytes &bytes)
         controls.apply(op);
 }
 
-void MainWindow::runSettingSlot(settings::Id id,
+void MainWindow::runSettingSlot(settings::Id id)
+{
+    runSettingSlot(id, {});
+}
+
+void MainWindow::runSettingSlot(settings::Id id, const session::FirstFrames &first,
                                 std::function<void(const session::SettingResult &)> then)
 {
     const binding::FormControls controls(*this);
@@ -26,7 +31,8 @@ void MainWindow::runSettingSlot(settings::Id id,
     if (!value)
         return;
     worker_.run<session::SettingResult>(
-        [id, v = *value](session::WindowSession &w) { return w.writeSetting(id, v); }, this,
+        [id, v = *value, first](session::WindowSession &w) { return w.writeSetting(id, v, first); },
+        this,
         [this, then = std::move(then)](const session::SettingResult &r) {
             settingWritten(r);
             if (then && ui != nullptr)
@@ -38,7 +44,7 @@ void MainWindow::settingWritten(const session::SettingResult &r)
 {
     if (ui == nullptr)
         return;
-    present(r.reports);
+    present(r.steps);
     settingsCopy_ = r.copy;
     if (r.ok)
         return;

@@ -5,8 +5,7 @@
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "device/Clock.h"
-#include "device/FindDevice.h"
-#include "device/OpenRetry.h"
+#include "cec_infoframes/EntryParse.h"
 #include "device/UsbApi.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidInput.h"
@@ -139,11 +138,11 @@ public:
         case Command::EdidWrite:
             return edidWrite();
         case Command::CecSend:
-            return outcome(QStringLiteral("CEC send"), s_.sendCec(r_.hexText), false);
+            return step(s_.sendCec(entryBytes(colonhex::CecSendLimits, colonhex::Mode::LengthByte)));
         case Command::CecStore:
-            return outcome(QStringLiteral("CEC store"), s_.storeCec(r_.hexText, r_.button), false);
+            return step(s_.storeCec(colonhex::prepareEntryText(r_.hexText), r_.button));
         case Command::HdrSend:
-            return outcome(QStringLiteral("HDR infoframe"), s_.sendHdr(r_.hexText), true);
+            return step(s_.sendHdr(entryBytes(colonhex::HdrLimits)));
         case Command::AviSend:
             return aviSend();
         case Command::Reset:
@@ -177,25 +176,35 @@ private:
             line += QStringLiteral(" (USB: %1)").arg(s_.warnings().join(QStringLiteral("; ")));
         return complain(io_.err, exitcode::DeviceFailed, line);
     }
-    int step(const session::Step &st) { return st.ok ? exitcode::Ok : failed(st.failure); }
+    int step(const session::Step &st)
+    {
+        return st.ok() ? exitcode::Ok : failed(session::failureWords(st));
+    }
+
+    // The bytes of the command's checked colon hex (the check ran before the device was opened).
+    QByteArray entryBytes(const colonhex::EntryLimits &limits,
+                          colonhex::Mode mode = colonhex::Mode::Plain) const
+    {
+        return colonhex::parseEntry(r_.hexText, limits, mode).bytes.value_or(QByteArray());
+    }
 
     bool settingsRead(settings::SettingBytes &bytes)
     {
-        const session::BusyWait wait = s_.readSettings(progress_(QStringLiteral("device busy")));
+        const session::BusyWait wait = s_.waitWhileBusy(progress_(QStringLiteral("device busy")));
         bytes = wait.bytes;
-        if (!wait.step.ok)
-            failed(wait.step.failure);
-        return wait.step.ok;
+        if (!wait.step.ok())
+            step(wait.step);
+        return wait.step.ok();
     }
 
     int status()
     {
         const std::optional<QString> firmware = s_.readFirmware();
         if (!firmware)
-            return failed(s_.failureOf(QStringLiteral("firmware read")));
+            return step(s_.lastStep());
         const session::DeviceSession::Status st = s_.readStatus();
-        if (!st.step.ok)
-            return failed(st.step.failure);
+        if (!st.step.ok())
+            return step(st.step);
         settings::SettingBytes bytes{};
         if (!settingsRead(bytes))
             return exitcode::DeviceFailed;
@@ -231,23 +240,33 @@ private:
         // The bytes only keep what the writes change; nothing here needs the device's others.
         settings::SettingBytes bytes{};
         for (const Assignment &a : r_.assignments) {
-            const session::Step st = s_.writeSetting(*a.setting, a.value, bytes,
-                                                     progress_(QStringLiteral("device busy")));
-            if (!st.ok)
-                return failed(st.failure);
+            const int done = write(*a.setting, a.value, bytes);
+            if (done != exitcode::Ok)
+                return done;
         }
         return exitcode::Ok;
     }
 
+    // One setting with its follow-up steps; turning one on first sends the device's own stored
+    // infoframe, which must then have come.
+    int write(const settings::Setting &setting, int value, settings::SettingBytes &bytes)
+    {
+        const session::FirstFrames first = s_.storedFramesFor(setting, value);
+        if (!s_.lastStep().ok())
+            return step(s_.lastStep());
+        return step(s_.writeSetting(setting, value, bytes, first, true,
+                                    progress_(QStringLiteral("device busy"))));
+    }
+
     int edidRead()
     {
-        const edid::ReadOutcome read =
+        const session::EdidRead read =
             s_.readEdid(r_.source, progress_(QStringLiteral("reading EDID")));
         if (!read.ok())
-            return failed(read.result == edid::ReadOutcome::FetchFailed
-                              ? s_.failureOf(QStringLiteral("EDID fetch"))
-                              : s_.failureOf(QStringLiteral("EDID read at byte %1")
-                                                 .arg(read.chunksRead * cmd::EdidReadChunk)));
+            return step(read.step);
+        // A table read while the device was still rebuilding it may be half old, half new.
+        if (!read.busy.ok())
+            return step(read.busy);
         if (r_.decode)
             return printDecoded(edid::Bytes(read.table.begin(), read.table.end()), r_.json,
                                 io_.out);
@@ -293,31 +312,22 @@ private:
         const settings::Setting &table = *settings::findSetting("edid-table");
         const int m = settings::currentValue(mode, bytes).raw;
         const int t = settings::currentValue(table, bytes).raw;
-        if (!edid::uploadAllowed(m == 1, m == 2, m == 3, t - 1)) {
+        if (!edid::uploadAllowed(m, t)) {
             if (!r_.selectCustom)
                 return failed(QStringLiteral(
                     "the device takes an EDID only in CUSTOM mode with table 1: run "
                     "'korvalis-cli edid mode custom --table 1' first, or add --select-custom"));
-            for (const Assignment &a : {Assignment{&table, 1}, Assignment{&mode, 3}}) {
-                const session::Step st = s_.writeSetting(*a.setting, a.value, bytes,
-                                                         progress_(QStringLiteral("device busy")));
-                if (!st.ok)
-                    return failed(st.failure);
+            const int custom = *settings::namedValue(mode, "custom");
+            for (const Assignment &a : {Assignment{&table, 1}, Assignment{&mode, custom}}) {
+                const int done = write(*a.setting, a.value, bytes);
+                if (done != exitcode::Ok)
+                    return done;
             }
         }
         if (r_.verify)
-            return step(session::config::writeEdidVerified(
-                s_, r_.table, progress_(QStringLiteral("writing EDID")),
-                progress_(QStringLiteral("verifying EDID"))));
-        const edid::WriteOutcome written =
-            s_.writeEdid(r_.table, progress_(QStringLiteral("writing EDID")));
-        if (!written.ok())
-            return failed(
-                written.result == edid::WriteOutcome::CommitFailed
-                    ? s_.failureOf(QStringLiteral("EDID commit"))
-                    : s_.failureOf(QStringLiteral("EDID write at byte %1")
-                                       .arg(written.chunksWritten * cmd::EdidWriteChunk)));
-        return exitcode::Ok;
+            return step(s_.writeEdidVerified(r_.table, progress_(QStringLiteral("writing EDID")),
+                                             progress_(QStringLiteral("verifying EDID"))));
+        return step(s_.writeEdid(r_.table, progress_(QStringLiteral("writing EDID"))));
     }
 
     int aviSend()
@@ -332,28 +342,7 @@ private:
                 return exitcode::DeviceFailed;
             replace = settings::currentValue(*settings::findSetting("replace-avi"), bytes).raw == 1;
         }
-        return outcome(QStringLiteral("AVI infoframe"), s_.sendAvi(r_.hexText, replace, bytes),
-                       true);
-    }
-
-    // A CEC or infoframe command's outcome; `reportFails` when a device-failure report on its
-    // status bar means failure even though the last step went through.
-    int outcome(const QString &what, const cecif::Outcome &o, bool reportFails)
-    {
-        const bool reportedFailure = o.statusMs == StatusTime::DeviceFailure;
-        if (o.result && !(reportFails && reportedFailure))
-            return exitcode::Ok;
-        QStringList said;
-        if (reportedFailure)
-            said << o.status;
-        if (!o.stdoutLine.trimmed().isEmpty())
-            said << QString::fromLatin1(o.stdoutLine.trimmed());
-        // A send that activates after a failed store ends with an answered exchange: its
-        // failure is the store's, not a refusal.
-        const QString cause =
-            o.result ? QStringLiteral("the device did not take the store") : s_.failureOf(what);
-        return failed(
-            QStringLiteral("%1 failed (%2): %3").arg(what, said.join(QStringLiteral(" ")), cause));
+        return step(s_.sendAvi(entryBytes(colonhex::AviLimits), replace, bytes));
     }
 
     session::DeviceSession &s_;
@@ -400,40 +389,6 @@ int watchDevices(const Request &r, const Backend &backend, const Streams &io)
     return exitcode::Ok;
 }
 
-// Opens the device named by an identification string or a place, after waiting up to
-// `waitSeconds` for it to appear and up to the permission retry for the right to open it.
-OpenFailure openNamed(session::DeviceSession &s, const Backend &backend, const Request &r)
-{
-    Clock &clock = backend.clock;
-    const std::uint32_t start = clock.tickCount();
-    const std::uint32_t waitMs = std::uint32_t(r.waitSeconds) * 1000u;
-    std::optional<std::uint32_t> index = findDeviceIndex(backend.usb, r.deviceId);
-    while (!index && clock.tickCount() - start < waitMs) {
-        clock.sleep(WaitStepMs);
-        index = findDeviceIndex(backend.usb, r.deviceId);
-    }
-    if (!index)
-        return OpenFailure::NotConnected;
-    UsbApi::Handle probe = UsbApi::NoHandle;
-    const int status = openWithPermissionRetry(backend.usb, *index, clock, &probe);
-    if (status != 0)
-        return openFailureOf(status) == OpenFailure::None ? OpenFailure::Other
-                                                          : openFailureOf(status);
-    backend.usb.close(probe);
-    // The link keeps the identification string, to find the unit again after a loss.
-    char id[UsbApi::StringBufferSize] = {};
-    if (backend.usb.getProductString(*index, id, 0) != 0)
-        return OpenFailure::NotConnected;
-    id[sizeof id - 1] = '\0';
-    DeviceLink &link = s.link();
-    if (!link.findDevice(QByteArray(id), link.deviceIndexRef()))
-        return OpenFailure::NotConnected;
-    link.deviceIndexRef() = *index; // the unit asked for, not the first with its id
-    if (!link.openDevice(*index))
-        return link.openFailure() == OpenFailure::None ? OpenFailure::Other : link.openFailure();
-    return OpenFailure::None;
-}
-
 } // namespace
 
 int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
@@ -472,7 +427,7 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
         return exitcode::Usage;
 
     session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
-    const OpenFailure failure = openNamed(s, backend, r);
+    const OpenFailure failure = s.open(r.deviceId, std::uint32_t(r.waitSeconds) * 1000u);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     return Runner(s, r, streams, plan).run();

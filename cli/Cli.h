@@ -37,8 +37,7 @@ struct Backend {
     std::function<const std::atomic<bool> *()> catchInterrupt = {};
 };
 
-// Between two looks for a device that --wait waits for, and the longest wait of one watch poll.
-constexpr std::uint32_t WaitStepMs = 100;
+// The longest wait of one watch poll.
 constexpr int WatchPollMs = 250;
 
 struct Streams {

@@ -224,7 +224,7 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
             error = QStringLiteral("'%1' is no CEC button (sp or lp)").arg(pos[2]);
             return false;
         }
-        r.button = pos[2] == "sp" ? cecif::CecButton::Sp : cecif::CecButton::Lp;
+        r.button = pos[2] == "sp" ? session::CecButton::Sp : session::CecButton::Lp;
         r.hexText = pos[3];
         error = checkColonHex(r.hexText, colonhex::CecStoreLimits);
         return error.isEmpty();

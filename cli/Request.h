@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cec_infoframes/CecCommands.h"
+#include "session/DeviceSession.h"
 #include "edid/EdidTable.h"
 #include "edid/EdidTransfer.h"
 #include "settings/Catalog.h"
@@ -73,7 +73,7 @@ struct Request {
 
     // cec, hdr, avi
     QString hexText;
-    cecif::CecButton button = cecif::CecButton::Sp;
+    session::CecButton button = session::CecButton::Sp;
     std::optional<bool> replace; // avi: nothing keeps the device's current value
 
     int resetValue = 0;

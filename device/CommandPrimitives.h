@@ -1,33 +1,46 @@
 #pragma once
 
 #include "device/Commands.h"
-#include "device/StatusSink.h"
 
 #include <cstdint>
 
 class DeviceLink;
 
-// The generic commands every part of the program uses, with their status-bar reports.
-// Byte arguments take the low 8 bits of the value given.
+namespace cmd
+{
+
+// How one exchange, or one step of an operation, ended.
+enum class Result : std::uint8_t {
+    Done,
+    NoDevice,  // nothing was open, nothing was sent
+    NoReply,   // sent, and nothing came back in time
+    Refused,   // the transfer failed or the reply was too short
+    WrongEcho, // a reply came, but not for this command
+    StillBusy, // the device kept its busy flag through every check
+    BadInput,  // nothing was sent: the caller's values cannot be sent
+    Stopped    // the program is closing: the operation ended between its steps
+};
+
+} // namespace cmd
+
+// The generic commands every part of the program uses. Byte arguments take the low 8 bits of
+// the value given. Each says how its exchange ended; what to show for it is the caller's.
 class CommandPrimitives
 {
 public:
-    CommandPrimitives(DeviceLink &link, StatusSink status);
+    explicit CommandPrimitives(DeviceLink &link);
 
-    std::uint8_t readInfoBlock(int index, cmd::ReplyBuffer &reply, int length);
-    // 1 only when the device echoed the write.
-    std::uint8_t writeSetting(int reg, int value);
-    std::uint8_t readSettings(cmd::ReplyBuffer &reply, int length);
-    std::uint8_t writeSettingsBlock(const std::uint8_t *block40);
+    cmd::Result readInfoBlock(int index, cmd::ReplyBuffer &reply, int length);
+    // Done only when the device echoed the write: silence proves nothing.
+    cmd::Result writeSetting(int reg, int value);
+    cmd::Result readSettings(cmd::ReplyBuffer &reply, int length);
+    cmd::Result writeSettingsBlock(const std::uint8_t *block40);
 
-    // Sends one framed request into a zero-filled reply buffer; true when it was accepted.
-    bool exchange(const cmd::Request &request, cmd::ReplyBuffer &reply,
-                  std::uint8_t *result = nullptr);
+    // Sends one framed request into a zero-filled reply buffer.
+    cmd::Result exchange(const cmd::Request &request, cmd::ReplyBuffer &reply);
 
     DeviceLink &link() { return link_; }
-    void report(const QString &text, int timeoutMs) const;
 
 private:
     DeviceLink &link_;
-    StatusSink status_;
 };

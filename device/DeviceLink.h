@@ -79,6 +79,7 @@ public:
     // Why the last findDevice/openDevice left no device open (None after a successful open).
     OpenFailure openFailure() const { return openFailure_; }
     Clock &clock() { return clock_; }
+    UsbApi &usb() { return usb_; }
 
 private:
     std::vector<std::uint32_t> devicesWithId(const QByteArray &id);

@@ -5,9 +5,9 @@
 namespace edid
 {
 
-bool uploadAllowed(bool automixChecked, bool fixedChecked, bool customChecked, int tableIndex)
+bool uploadAllowed(int mode, int table)
 {
-    return customChecked && !automixChecked && !fixedChecked && (tableIndex & 0xFF) == 0;
+    return editorEditable(mode) && table == 1;
 }
 
 bool editorEditable(int mode)

@@ -5,10 +5,9 @@
 namespace edid
 {
 
-// Only CUSTOM mode with the first table ("1 - Custom Uploaded/Default EDID") takes an upload.
-// `tableIndex` is the current index of the table list (-1: nothing chosen); its low byte counts.
-// With no mode button checked at all the mode is unknown, which is not CUSTOM either.
-bool uploadAllowed(bool automixChecked, bool fixedChecked, bool customChecked, int tableIndex);
+// The device takes an upload only in CUSTOM mode with the first table ("1 - Custom
+// Uploaded/Default EDID"). `mode` and `table` are the device's edid-mode and edid-table values.
+bool uploadAllowed(int mode, int table);
 
 // The editor is editable in CUSTOM mode only; `mode` is the value of the EDID mode register.
 bool editorEditable(int mode);

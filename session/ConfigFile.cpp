@@ -339,6 +339,7 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         Item item;
         item.kind = Item::StoredHdr;
         item.text = *plan.storedHdr;
+        item.bytes = QByteArray::fromHex(item.text.toLatin1()); // checked colon hex
         item.changes = item.text.compare(device.storedHdr, Qt::CaseInsensitive) != 0;
         items.push_back(item);
     }
@@ -346,17 +347,12 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         Item item;
         item.kind = Item::StoredAvi;
         item.text = *plan.storedAvi;
+        item.bytes = QByteArray::fromHex(item.text.toLatin1());
         item.replaceAvi = valueAfter("replace-avi") == 1;
         item.changes = item.text.compare(device.storedAvi, Qt::CaseInsensitive) != 0;
         items.push_back(item);
     }
-    const settings::Setting &modeSetting = settingNamed("edid-mode");
-    const int mode = valueAfter("edid-mode");
-    const auto is = [&modeSetting, mode](const char *name) {
-        return settings::namedValue(modeSetting, QLatin1String(name)) == mode;
-    };
-    if (plan.edid && edid::uploadAllowed(is("automix"), is("fixed"), is("custom"),
-                                         valueAfter("edid-table") - 1)) {
+    if (plan.edid && edid::uploadAllowed(valueAfter("edid-mode"), valueAfter("edid-table"))) {
         Item item;
         item.kind = Item::Edid;
         item.table = *plan.edid;

@@ -79,6 +79,7 @@ struct Item {
     const settings::Setting *setting = nullptr; // Setting
     int value = 0;                              // Setting
     QString text;                               // StoredHdr, StoredAvi: colon hex
+    QByteArray bytes;                           // StoredHdr, StoredAvi: what is sent
     edid::Table table{};                        // Edid
     bool changes = false;                       // false: the device holds it already
     bool replaceAvi = false;                    // StoredAvi: the register the send sets after

@@ -1,6 +1,6 @@
 #include "session/ConfigLoad.h"
 
-#include "device/StatusSink.h"
+#include "cec_infoframes/ColonHex.h"
 
 #include <algorithm>
 
@@ -9,46 +9,20 @@ namespace session::config
 namespace
 {
 
-// A send counts as done only when both its store and its activation went through.
-bool sent(const cecif::Outcome &o)
-{
-    return o.result;
-}
-
-// The HDR send activates even after a failed store, so the last exchange tells only of the
-// activation: a store that got no answer must not read as refused.
-QString hdrFailure(const DeviceSession &s, const cecif::Outcome &o)
-{
-    const bool storeFailed = o.statusMs == StatusTime::DeviceFailure;
-    const bool activationFailed = !o.stdoutLine.isEmpty();
-    const QString activation = s.failureOf(QStringLiteral("HDR infoframe activation"));
-    if (!storeFailed)
-        return activation;
-    const QString store =
-        QStringLiteral("the device did not store the HDR infoframe (%1)").arg(o.status);
-    return activationFailed ? store + QStringLiteral(", and ") + activation : store;
-}
-
 Step write(DeviceSession &s, const Item &item, settings::SettingBytes &bytes,
            const edid::Progress &progress)
 {
     switch (item.kind) {
     case Item::Setting:
-        return s.writeSetting(*item.setting, item.value, bytes, progress);
-    case Item::StoredHdr: {
-        const cecif::Outcome o = s.sendHdr(item.text);
-        if (sent(o))
-            return Step::done();
-        return Step::failed(hdrFailure(s, o));
-    }
+        return s.writeSetting(*item.setting, item.value, bytes, {}, true, progress);
+    case Item::StoredHdr:
+        return s.sendHdr(item.bytes);
     case Item::StoredAvi:
-        return sent(s.sendAvi(item.text, item.replaceAvi, bytes))
-                   ? Step::done()
-                   : Step::failed(s.failureOf(QStringLiteral("AVI infoframe")));
+        return s.sendAvi(item.bytes, item.replaceAvi, bytes);
     case Item::Edid:
-        return writeEdidVerified(s, item.table, progress, progress);
+        return s.writeEdidVerified(item.table, progress, progress);
     }
-    return Step::failed(QStringLiteral("unknown item"));
+    return s.record(Op::Open, cmd::Result::BadInput);
 }
 
 } // namespace
@@ -57,53 +31,33 @@ StateRead readState(DeviceSession &s, const QByteArray &id, const edid::Progress
 {
     DeviceState state;
     state.id = id;
+    const auto failed = [&s] { return StateRead{std::nullopt, failureWords(s.takeSteps().back())}; };
     const std::optional<QString> firmware = s.readFirmware();
     if (!firmware)
-        return {std::nullopt, s.failureOf(QStringLiteral("firmware read"))};
+        return failed();
     state.firmware = *firmware;
-    const BusyWait wait = s.readSettings(progress);
-    if (!wait.step.ok)
-        return {std::nullopt, wait.step.failure};
+    const BusyWait wait = s.waitWhileBusy(progress);
+    if (!wait.step.ok())
+        return {std::nullopt, failureWords(wait.step)};
     state.bytes = wait.bytes;
-    const std::optional<QString> hdr = s.storedHdrText();
+    const std::optional<QByteArray> hdr = s.readStoredHdr();
     if (!hdr)
-        return {std::nullopt, s.failureOf(QStringLiteral("stored HDR infoframe read"))};
-    state.storedHdr = *hdr;
-    const std::optional<QString> avi = s.storedAviText();
+        return failed();
+    state.storedHdr = formatColonHex(reinterpret_cast<const std::uint8_t *>(hdr->constData()),
+                                     std::size_t(hdr->size()));
+    const std::optional<QByteArray> avi = s.readStoredAvi();
     if (!avi)
-        return {std::nullopt, s.failureOf(QStringLiteral("stored AVI infoframe read"))};
-    state.storedAvi = *avi;
-    const edid::ReadOutcome read = s.readEdid(edid::Source::Own, progress);
+        return failed();
+    state.storedAvi = formatColonHex(reinterpret_cast<const std::uint8_t *>(avi->constData()),
+                                     std::size_t(avi->size()));
+    const EdidRead read = s.readEdid(edid::Source::Own, progress);
+    // A table taken while the device was still rebuilding it is no state to save.
+    if (!read.busy.ok())
+        return {std::nullopt, failureWords(read.busy)};
     if (!read.ok())
-        return {std::nullopt, read.result == edid::ReadOutcome::FetchFailed
-                                  ? s.failureOf(QStringLiteral("EDID fetch"))
-                                  : s.failureOf(QStringLiteral("EDID read at byte %1")
-                                                    .arg(read.chunksRead * cmd::EdidReadChunk))};
+        return {std::nullopt, failureWords(read.step)};
     state.edid = read.table;
     return {state, QString()};
-}
-
-Step writeEdidVerified(DeviceSession &s, const edid::Table &table, const edid::Progress &writing,
-                       const edid::Progress &verifying)
-{
-    const edid::WriteOutcome written = s.writeEdid(table, writing);
-    if (!written.ok())
-        return Step::failed(
-            written.result == edid::WriteOutcome::CommitFailed
-                ? s.failureOf(QStringLiteral("EDID commit"))
-                : s.failureOf(QStringLiteral("EDID write at byte %1")
-                                  .arg(written.chunksWritten * cmd::EdidWriteChunk)));
-    const edid::ReadOutcome back = s.readEdid(edid::Source::Own, verifying);
-    if (!back.ok())
-        return Step::failed(s.failureOf(QStringLiteral("EDID read-back")));
-    const auto differs = std::mismatch(back.table.begin(), back.table.end(), table.begin());
-    if (differs.first == back.table.end())
-        return Step::done();
-    return Step::failed(QStringLiteral("the table read back differs at byte %1 "
-                                       "(0x%2, written 0x%3)")
-                            .arg(differs.first - back.table.begin())
-                            .arg(*differs.first, 2, 16, QLatin1Char('0'))
-                            .arg(*differs.second, 2, 16, QLatin1Char('0')));
 }
 
 bool LoadReport::ok() const
@@ -131,9 +85,9 @@ LoadReport apply(DeviceSession &s, const std::vector<Item> &items, settings::Set
             r.result = ItemResult::Unchanged;
         } else {
             const Step step = write(s, item, bytes, progress);
-            r.result = step.ok ? ItemResult::Set : ItemResult::Failed;
-            r.failure = step.failure;
-            stopped = !step.ok;
+            r.result = step.ok() ? ItemResult::Set : ItemResult::Failed;
+            r.failure = failureWords(step);
+            stopped = !step.ok();
         }
         report.items.push_back(r);
     }

@@ -21,10 +21,6 @@ struct StateRead {
 StateRead readState(DeviceSession &session, const QByteArray &id,
                     const edid::Progress &progress = {});
 
-// The table written, then read back and compared: the write of `edid write --verify`.
-Step writeEdidVerified(DeviceSession &session, const edid::Table &table,
-                       const edid::Progress &writing = {}, const edid::Progress &verifying = {});
-
 struct ItemResult {
     enum Result { Set, Unchanged, Failed, NotApplied } result = NotApplied;
     Item item;

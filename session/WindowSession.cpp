@@ -1,6 +1,5 @@
 #include "session/WindowSession.h"
 
-#include "cec_infoframes/InfoframeCommands.h"
 #include "device/DeviceLink.h"
 #include "session/DeviceSession.h"
 #include "settings/SettingsPoll.h"
@@ -10,28 +9,7 @@
 namespace session
 {
 
-WindowSession::WindowSession(DeviceSession &session) : s_(session)
-{
-    s_.setReportSink([this](const QString &text, int ms) { pending_.append({text, ms, {}}); });
-}
-
-Reports WindowSession::takeReports()
-{
-    Reports out;
-    out.swap(pending_);
-    return out;
-}
-
-void WindowSession::add(const edid::StatusMessage &message)
-{
-    if (!message.text.isEmpty())
-        pending_.append({message.text, message.timeoutMs, {}});
-}
-
-void WindowSession::add(const cecif::Outcome &outcome)
-{
-    pending_.append({outcome.status, outcome.statusMs, outcome.stdoutLine});
-}
+WindowSession::WindowSession(DeviceSession &session) : s_(session) {}
 
 void WindowSession::deviceGone()
 {
@@ -47,12 +25,13 @@ StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress 
     rebuildPending_ = true;
     copy_ = {};
     shown_.emptyCombos();
+    s_.takeSteps();
     StartUpResult r;
     id_ = id;
     r.failure = s_.open(id);
     if (r.failure != OpenFailure::None) {
         r.reason = openFailureMessage(r.failure);
-        r.reports = takeReports();
+        r.steps = s_.takeSteps();
         return r;
     }
     r.opened = connected_ = true;
@@ -60,23 +39,24 @@ StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress 
 
     CommandPrimitives &p = s_.primitives();
     cmd::ReplyBuffer firmware{}, storedHdr{}, storedAvi{};
-    p.readInfoBlock(cmd::info::Firmware, firmware, cmd::info::FirmwareLength);
-    p.readInfoBlock(cmd::info::StoredHdr, storedHdr, cmd::info::StoredHdrLength);
+    // Each block is shown as it came, even a failed read's zeros: the editors are filled anyway.
+    const auto read = [&](int index, int length, cmd::ReplyBuffer &into) {
+        return s_.record(Op::InfoBlockRead, p.readInfoBlock(index, into, length), index).ok();
+    };
+    read(cmd::info::Firmware, cmd::info::FirmwareLength, firmware);
+    read(cmd::info::StoredHdr, cmd::info::StoredHdrLength, storedHdr);
     // Only the last of the three reads decides whether the version is shown.
-    if (p.readInfoBlock(cmd::info::StoredAvi, storedAvi, cmd::info::StoredAviLength))
-        r.firmware = QStringLiteral("%1.%2.%3.%4")
-                         .arg(firmware[2])
-                         .arg(firmware[3])
-                         .arg(firmware[4])
-                         .arg(firmware[5]);
+    if (read(cmd::info::StoredAvi, cmd::info::StoredAviLength, storedAvi))
+        r.firmware = firmwareText(firmware);
     shown_.fillCombos();
-    r.hdrText = hdrEditorText_ = storedHdrTextOf(storedHdr);
-    r.aviText = storedAviTextOf(storedAvi);
+    r.hdrFrame = storedHdrFrame(storedHdr);
+    hdrEditorFrame_ = r.hdrFrame;
+    r.aviData = storedAviData(storedAvi);
     intervalMs_ = PollIntervalMs;
     r.status = pollStatus();
-    r.edid = readEdidTable(edid::Source::Own, progress);
+    r.edid = s_.readEdid(edid::Source::Own, progress);
     initialised_ = true;
-    r.reports = takeReports();
+    r.steps = s_.takeSteps();
     return r;
 }
 
@@ -91,9 +71,12 @@ TickResult WindowSession::tick(const edid::Progress &progress)
     link.beginPollTick();
     // A failed read counts as busy: a silent device then costs this one time-out per tick and
     // no fetch on top.
-    if (rebuildPending_ && edid::checkRebuild(s_.primitives()) == edid::RebuildState::Idle) {
-        rebuildPending_ = false;
-        t.edid = readEdidTable(edid::Source::Own, progress);
+    if (rebuildPending_) {
+        const std::optional<cmd::ReplyBuffer> block = s_.readSettingsBlock();
+        if (block && !cmd::deviceBusy(*block)) {
+            rebuildPending_ = false;
+            t.edid = s_.readEdid(edid::Source::Own, progress);
+        }
     }
     t.settings = pollSettings();
     t.status = pollStatus();
@@ -109,21 +92,20 @@ TickResult WindowSession::tick(const edid::Progress &progress)
         intervalMs_ = PollIntervalMs;
     t.restartTimer = t.silent || before != intervalMs_;
     t.nextIntervalMs = intervalMs_;
-    t.reports = takeReports();
+    t.steps = s_.takeSteps();
     return t;
 }
 
 std::optional<settings::SettingBytes> WindowSession::pollSettings()
 {
-    CommandPrimitives &p = s_.primitives();
-    cmd::ReplyBuffer block{}, status{};
-    const bool settingsRead = p.readSettings(block, cmd::SettingsReplyLength) != 0;
+    const std::optional<cmd::ReplyBuffer> block = s_.readSettingsBlock();
     // Only the success of this read counts; its data belong to the status poll.
     const bool statusRead =
-        p.readInfoBlock(cmd::info::Status, status, cmd::info::StatusLengthSettingsPoll) != 0;
-    if (settings::decidePoll(settingsRead, block, statusRead) != settings::PollOutcome::Apply)
+        s_.readInfoBlock(cmd::info::Status, cmd::info::StatusLengthSettingsPoll).has_value();
+    if (settings::decidePoll(block.has_value(), block.value_or(cmd::ReplyBuffer{}), statusRead) !=
+        settings::PollOutcome::Apply)
         return std::nullopt;
-    copy_ = settings::settingBytes(block);
+    copy_ = settings::settingBytes(*block);
     for (const ShownSettings::WriteBack &w : shown_.show(copy_, initialised_))
         writeBack(w);
     return copy_;
@@ -134,11 +116,11 @@ void WindowSession::writeBack(const ShownSettings::WriteBack &w)
     const settings::Setting *s = settings::settingOf(w.id);
     if (s == nullptr)
         return;
-    // A box turned on by the poll sends the HDR editor's frame first, as a click would.
-    if (s->follow == settings::Follow::HdrInfoframeFirst &&
-        settings::namedValue(*s, "on") == w.value)
-        add(cecif::sendHdrInfoframe(s_.link(), hdrEditorText_));
-    if (s_.primitives().writeSetting(s->reg, w.value) != 0 && storesCopy(*s))
+    // A box turned on by the poll sends the HDR editor's frame first, as a click would; the
+    // copy keeps what the device echoed.
+    settings::SettingBytes after = copy_;
+    const Step written = s_.writeSetting(*s, w.value, after, {hdrEditorFrame_, std::nullopt}, false);
+    if (written.ok() && storesCopy(*s))
         copy_[std::size_t(s->byte)] = std::uint8_t(w.value);
 }
 
@@ -151,16 +133,25 @@ bool WindowSession::storesCopy(const settings::Setting &s)
 
 std::optional<StatusTexts> WindowSession::pollStatus()
 {
-    return decodeStatus(readStatusBlocks(s_.primitives()));
+    const DeviceSession::Status st = s_.readStatus();
+    if (!st.step.ok())
+        return std::nullopt;
+    return st.texts;
 }
 
-SettingResult WindowSession::writeSetting(settings::Id id, int value)
+SettingResult WindowSession::writeSetting(settings::Id id, int value, const FirstFrames &first)
 {
     SettingResult r;
     r.id = id;
     const settings::Setting *s = settings::settingOf(id);
     if (s != nullptr && s->reg != settings::NoRegister) {
-        r.ok = s_.primitives().writeSetting(s->reg, value) != 0;
+        settings::SettingBytes after = copy_;
+        s_.writeSetting(*s, value, after, first, false);
+        r.steps = s_.takeSteps();
+        // The register write decides; an infoframe that failed before it has said so.
+        const auto reg = std::find_if(r.steps.rbegin(), r.steps.rend(),
+                                      [](const Step &st) { return st.op == Op::SettingWrite; });
+        r.ok = reg != r.steps.rend() && reg->ok();
         if (r.ok && storesCopy(*s))
             copy_[std::size_t(s->byte)] = std::uint8_t(value & 0xFF);
         // A write the device did not take leaves the control on the device's value.
@@ -171,41 +162,25 @@ SettingResult WindowSession::writeSetting(settings::Id id, int value)
             rebuildPending_ = true;
     }
     r.copy = copy_;
-    r.reports = takeReports();
     return r;
 }
 
 CommandResult WindowSession::writeSettingsBlock()
 {
-    CommandResult r;
-    r.ok = s_.primitives().writeSettingsBlock(copy_.data()) != 0;
-    r.reports = takeReports();
-    r.copy = copy_;
-    return r;
+    return commandResult(s_.writeSettingsBlock(copy_));
 }
 
 CommandResult WindowSession::factoryReset(int value)
 {
-    CommandResult r;
-    r.ok = s_.primitives().writeSetting(settings::FactoryResetRegister, value) != 0;
-    r.reports = takeReports();
-    r.copy = copy_;
-    return r;
-}
-
-edid::ReadOutcome WindowSession::readEdidTable(edid::Source source, const edid::Progress &progress)
-{
-    const edid::ReadOutcome outcome = s_.readEdid(source, progress);
-    add(outcome.message);
-    return outcome;
+    return commandResult(s_.factoryReset(value));
 }
 
 EdidReadResult WindowSession::readEdid(edid::Source source, const edid::Progress &progress)
 {
     EdidReadResult r;
     r.source = source;
-    r.outcome = readEdidTable(source, progress);
-    r.reports = takeReports();
+    r.read = s_.readEdid(source, progress);
+    r.steps = s_.takeSteps();
     return r;
 }
 
@@ -213,36 +188,34 @@ EdidWriteResult WindowSession::writeEdid(const edid::Table &table, const edid::P
                                          const edid::StopRequested &stop)
 {
     EdidWriteResult r;
-    r.outcome = edid::writeEdidTable(s_.primitives(), table, progress, stop);
-    add(r.outcome.message);
-    r.reports = takeReports();
+    r.step = s_.writeEdid(table, progress, stop);
+    r.steps = s_.takeSteps();
     return r;
 }
 
-CommandResult WindowSession::commandResult(const cecif::Outcome &outcome)
+CommandResult WindowSession::commandResult(const Step &step)
 {
-    add(outcome);
-    return {outcome.result, takeReports(), copy_};
+    return {step.ok(), s_.takeSteps(), copy_};
 }
 
-CommandResult WindowSession::sendCec(const QString &text)
+CommandResult WindowSession::sendCec(const QByteArray &payload)
 {
-    return commandResult(cecif::sendCec(s_.link(), text));
+    return commandResult(s_.sendCec(payload));
 }
 
-CommandResult WindowSession::storeCec(const QString &text, cecif::CecButton button)
+CommandResult WindowSession::storeCec(const QByteArray &text, CecButton button)
 {
-    return commandResult(cecif::storeCec(s_.link(), text, button));
+    return commandResult(s_.storeCec(text, button));
 }
 
-CommandResult WindowSession::sendHdr(const QString &text)
+CommandResult WindowSession::sendHdr(const QByteArray &frame)
 {
-    return commandResult(cecif::sendHdrInfoframe(s_.link(), text));
+    return commandResult(s_.sendHdr(frame));
 }
 
-CommandResult WindowSession::sendAvi(const QString &text, bool replace)
+CommandResult WindowSession::sendAvi(const QByteArray &data, bool replace)
 {
-    return commandResult(cecif::sendAviInfoframe(s_.link(), text, replace, copy_));
+    return commandResult(s_.sendAvi(data, replace, copy_));
 }
 
 } // namespace session

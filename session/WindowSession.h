@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cec_infoframes/CecCommands.h"
-#include "cec_infoframes/Outcome.h"
 #include "device/OpenFailure.h"
 #include "edid/EdidTransfer.h"
+#include "session/DeviceSession.h"
 #include "session/ShownSettings.h"
+#include "session/Steps.h"
 #include "settings/Catalog.h"
 #include "status/StatusDecoder.h"
 
@@ -17,16 +17,6 @@
 namespace session
 {
 
-class DeviceSession;
-
-// One status-bar message (empty text: none) and one standard-output line (empty: none).
-struct Report {
-    QString text;
-    int timeoutMs = 0;
-    QByteArray stdoutLine;
-};
-using Reports = QList<Report>;
-
 struct StartUpResult {
     bool afterArrival = false; // run because the device was plugged in, not at launch
     OpenFailure failure = OpenFailure::NotConnected;
@@ -35,49 +25,48 @@ struct StartUpResult {
     bool opened = false;
     std::optional<settings::SettingBytes> settings; // the start-up poll's block, when applied
     std::optional<QString> firmware;                // "1.11.0.5", when the info blocks came
-    QString hdrText;
-    QString aviText;
+    QByteArray hdrFrame; // the device's stored HDR infoframe, as its block holds it
+    QByteArray aviData;  // the device's stored AVI data bytes
     std::optional<StatusTexts> status;
-    std::optional<edid::ReadOutcome> edid;
-    Reports reports;
+    std::optional<EdidRead> edid;
+    Steps steps;
 };
 
 struct TickResult {
-    std::optional<edid::ReadOutcome> edid;          // the read after an EDID rebuild
+    std::optional<EdidRead> edid;                   // the read after an EDID rebuild
     std::optional<settings::SettingBytes> settings; // applied block
     std::optional<StatusTexts> status;
     bool silent = false;       // an exchange went unanswered
     int nextIntervalMs = 0;    // when the next tick comes
     bool restartTimer = false; // the pause counts from the end of this tick
-    Reports reports;
+    Steps steps;
 };
 
 struct SettingResult {
     bool ok = false;
     settings::Id id{};
     settings::SettingBytes copy{}; // the device's last known setting bytes afterwards
-    Reports reports;
+    Steps steps;
 };
 
 struct EdidReadResult {
     edid::Source source = edid::Source::Own;
-    edid::ReadOutcome outcome;
-    Reports reports;
+    EdidRead read;
+    Steps steps;
 };
 
 struct EdidWriteResult {
-    edid::WriteOutcome outcome;
-    Reports reports;
+    Step step; // the commit, or where the write stopped
+    Steps steps;
 };
 
 struct CommandResult {
     bool ok = false;
-    Reports reports;
+    Steps steps;
     settings::SettingBytes copy{}; // the settings copy afterwards (an AVI send sets a byte)
 };
 
-// The device work of the window, every step in the window's order and with the window's
-// messages: start-up, the poll cycle (EDID rebuild wait, settings poll with its write-backs,
+// The device work of the window, every step in the window's order: start-up, the poll cycle (EDID rebuild wait, settings poll with its write-backs,
 // status poll, back-off) and each slot's operation. Holds what the window's device state is:
 // the settings copy, what its self-writing controls show, the pending EDID rebuild.
 class WindowSession
@@ -96,12 +85,13 @@ public:
 
     // What a self-writing control stands for before start-up (its state in the form).
     void setShown(settings::Id id, int value) { shown_.set(id, value); }
-    // The HDR editor's text, sent first when a poll turns forced HDR on.
-    void setHdrEditorText(const QString &text) { hdrEditorText_ = text; }
+    // The HDR editor's frame (none when its text is no frame), sent first when a poll turns
+    // forced HDR on.
+    void setHdrEditorFrame(const std::optional<QByteArray> &frame) { hdrEditorFrame_ = frame; }
 
-    // A setting slot's register write. Only an echoed write counts; the copy keeps the
-    // device's value otherwise.
-    SettingResult writeSetting(settings::Id id, int value);
+    // A setting slot's register write, after the editor's infoframe of `first` when the setting
+    // turns one on. Only an echoed write counts; the copy keeps the device's value otherwise.
+    SettingResult writeSetting(settings::Id id, int value, const FirstFrames &first = {});
     CommandResult writeSettingsBlock();
     CommandResult factoryReset(int value);
 
@@ -109,10 +99,10 @@ public:
     EdidWriteResult writeEdid(const edid::Table &table, const edid::Progress &progress,
                               const edid::StopRequested &stop);
 
-    CommandResult sendCec(const QString &text);
-    CommandResult storeCec(const QString &text, cecif::CecButton button);
-    CommandResult sendHdr(const QString &text);
-    CommandResult sendAvi(const QString &text, bool replace);
+    CommandResult sendCec(const QByteArray &payload);
+    CommandResult storeCec(const QByteArray &text, CecButton button);
+    CommandResult sendHdr(const QByteArray &frame);
+    CommandResult sendAvi(const QByteArray &data, bool replace);
 
     // The device went away: closes it; the poll sends nothing until the next start-up.
     void deviceGone();
@@ -132,17 +122,12 @@ private:
     std::optional<StatusTexts> pollStatus();
     void writeBack(const ShownSettings::WriteBack &w);
     static bool storesCopy(const settings::Setting &s);
-    edid::ReadOutcome readEdidTable(edid::Source source, const edid::Progress &progress);
-    void add(const edid::StatusMessage &message);
-    void add(const cecif::Outcome &outcome);
-    Reports takeReports();
-    CommandResult commandResult(const cecif::Outcome &outcome);
+    CommandResult commandResult(const Step &step);
 
     DeviceSession &s_;
-    Reports pending_; // reports since the last result, in the order they came
     ShownSettings shown_;
     settings::SettingBytes copy_{};
-    QString hdrEditorText_;
+    std::optional<QByteArray> hdrEditorFrame_;
     bool connected_ = false;
     QByteArray id_;
     bool initialised_ = false;

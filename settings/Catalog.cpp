@@ -1,6 +1,5 @@
 #include "settings/Catalog.h"
 
-#include "device/CommandPrimitives.h"
 #include "settings/EdidTableNames.h"
 
 #include <algorithm>
@@ -248,12 +247,5 @@ std::optional<cmd::Request> writeRequest(const Setting &setting, int value)
     return cmd::registerWrite(std::uint8_t(setting.reg), std::uint8_t(value));
 }
 
-WriteResult writeValue(CommandPrimitives &primitives, const Setting &setting, int value)
-{
-    if (!writeRequest(setting, value))
-        return WriteResult::Refused;
-    return primitives.writeSetting(setting.reg, value) != 0 ? WriteResult::Written
-                                                            : WriteResult::Failed;
-}
 
 } // namespace settings

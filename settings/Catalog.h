@@ -12,8 +12,6 @@
 #include <optional>
 #include <vector>
 
-class CommandPrimitives;
-
 // The device's settings as a user names them: one row per setting with its register, its
 // setting byte and the values it takes. This is the only place that knows register numbers
 // and setting bytes; the form binding (RegisterMap) takes them from here.
@@ -100,11 +98,6 @@ QStringList listing(const SettingBytes &bytes);
 // The register write that gives a setting a value; nothing for a read-only setting or a value
 // it does not accept.
 std::optional<cmd::Request> writeRequest(const Setting &setting, int value);
-
-enum class WriteResult { Written, Refused, Failed };
-
-// Sends the register write (no traffic when refused). The steps of `follow` are the caller's.
-WriteResult writeValue(CommandPrimitives &primitives, const Setting &setting, int value);
 
 // The factory reset is no setting: one register, three values.
 constexpr int FactoryResetRegister = 25;

@@ -1,7 +1,6 @@
 #include "status/StatusDecoder.h"
 
 #include "cec_infoframes/ColonHex.h"
-#include "device/CommandPrimitives.h"
 
 namespace
 {
@@ -87,18 +86,6 @@ const char *hdcpText(Hdcp h)
 }
 
 } // namespace
-
-StatusBlocks readStatusBlocks(CommandPrimitives &primitives)
-{
-    StatusBlocks blocks;
-    primitives.readInfoBlock(cmd::info::Status, blocks.status, cmd::info::StatusLength);
-    primitives.readInfoBlock(cmd::info::SourceInfo, blocks.sourceInfo, cmd::info::StatusPollLength);
-    primitives.readInfoBlock(cmd::info::HdrCapture, blocks.hdrCapture, cmd::info::StatusPollLength);
-    cmd::ReplyBuffer gating{};
-    blocks.gatingRead =
-        primitives.readInfoBlock(cmd::info::Gating, gating, cmd::info::StatusPollLength) != 0;
-    return blocks;
-}
 
 std::optional<status::Values> decodeStatusValues(const StatusBlocks &blocks)
 {

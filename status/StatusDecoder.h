@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <optional>
 
-class CommandPrimitives;
-
 // What one status poll read: the three described blocks (zeros where nothing came) and whether
 // the gating block answered.
 struct StatusBlocks {
@@ -27,9 +25,6 @@ struct StatusTexts {
     QString hdr;
     QString capture; // empty: clear the capture editor
 };
-
-// The four reads of a status poll, in order, each whatever the outcome of the ones before.
-StatusBlocks readStatusBlocks(CommandPrimitives &primitives);
 
 // Nothing when the gating read failed: the header then keeps what it shows.
 std::optional<StatusTexts> decodeStatus(const StatusBlocks &blocks);

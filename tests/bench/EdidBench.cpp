@@ -9,10 +9,12 @@
 #include "device/DeviceLink.h"
 #include "device/VirtualUsbApi.h"
 #include "edid/EdidTransfer.h"
+#include "session/DeviceSession.h"
 #include "sim/DeviceModel.h"
 #include "sim/SimServer.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -75,10 +77,9 @@ int main(int argc, char **argv)
     {
         VirtualUsbApi usb(dir);
         DeviceLink link(usb, clock, alerts);
-        CommandPrimitives primitives(
-            link, [](const QString &text, int) { std::printf("status: %s\n", qPrintable(text)); });
-        std::uint32_t index = 0;
-        if (!link.findDevice("2023", index) || !link.openDevice(index)) {
+        session::DeviceSession device(link);
+        CommandPrimitives &primitives = device.primitives();
+        if (device.open("2023") != OpenFailure::None) {
             status = 1;
         } else {
             edid::Table table{};
@@ -94,20 +95,25 @@ int main(int argc, char **argv)
                     roundTrip(primitives, cmd::settingsRead(cmd::SettingsReplyLength), 50);
 
                 double t0 = nowMs();
-                const edid::WriteOutcome w = edid::writeEdidTable(primitives, table, {});
+                const session::Step w = device.writeEdid(table);
                 const double writeMs = nowMs() - t0;
                 const double writeFloor =
                     edid::WriteChunks * edid::WriteChunkPauseMs + (edid::WriteChunks + 1) * rtWrite;
 
                 t0 = nowMs();
-                const edid::ReadOutcome r = edid::readEdidTable(primitives, edid::Source::Own, {});
+                device.takeSteps();
+                const session::EdidRead r = device.readEdid(edid::Source::Own);
                 const double readMs = nowMs() - t0;
+                const session::Steps steps = device.takeSteps();
+                const int busyChecks = int(std::count_if(steps.begin(), steps.end(), [](const session::Step &st) {
+                    return st.op == session::Op::SettingsRead;
+                }));
                 const double readFloor = edid::FetchPauseMs +
-                                         r.busyChecks * (rtSettings + edid::BusyPollPauseMs) +
+                                         busyChecks * (rtSettings + edid::BusyPollPauseMs) +
                                          (edid::ReadChunks + 1) * rtRead;
                 if (!w.ok() || !r.ok()) {
                     std::printf("run %d: transfer failed (write %d, read %d)\n", run, int(w.result),
-                                int(r.result));
+                                int(r.step.result));
                     status = 1;
                     break;
                 }
@@ -117,7 +123,7 @@ int main(int argc, char **argv)
                             "%.3f | read %.1f ms, floor %.1f ms (%d busy checks, round trips "
                             "%.3f/%.3f ms), ratio %.3f\n",
                             run, writeMs, writeFloor, rtWrite, writeMs / writeFloor, readMs,
-                            readFloor, r.busyChecks, rtSettings, rtRead, readMs / readFloor);
+                            readFloor, busyChecks, rtSettings, rtRead, readMs / readFloor);
             }
             if (status == 0)
                 std::printf("median ratio: write %.3f, read %.3f (target: within 1.05)\n",

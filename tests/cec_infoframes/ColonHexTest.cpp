@@ -1,6 +1,6 @@
 // The colon hex entry: text preparation, both parse modes and the refusal of non-hex digits.
 #include "cec_infoframes/ColonHex.h"
-#include "cec_infoframes/EntryRequest.h"
+#include "cec_infoframes/EntryParse.h"
 #include "cec_infoframes/EntryText.h"
 
 #include <QtTest>
@@ -104,9 +104,9 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, message);
-        const cecif::Entry entry =
-            cecif::entryRequest(typed, colonhex::CecSendLimits, Mode::LengthByte, 0xB2);
-        QVERIFY(!entry.request);
+        const colonhex::Entry entry =
+            colonhex::parseEntry(typed, colonhex::CecSendLimits, Mode::LengthByte);
+        QVERIFY(!entry.ok());
         QCOMPARE(entry.badChar ? entry.badChar->message() : QString(), message);
     }
 };

@@ -499,7 +499,7 @@ private slots:
         QTest::newRow("edid read, silent")
             << QStringList{"edid", "read", "--hex"} << silent << "EDID fetch";
         QTest::newRow("cec, silent")
-            << QStringList{"cec", "send", "40:04"} << silent << "Error Populating CEC values.";
+            << QStringList{"cec", "send", "40:04"} << silent << "did not answer the CEC send";
         QTest::newRow("reset, refused")
             << QStringList{"reset", "edid", "--yes"} << wrongEcho << "refused the factory reset";
         QTest::newRow("edid mode, busy")

@@ -237,7 +237,7 @@ private slots:
                                         << "did not answer the write of input";
         // The activation after it is answered; the cause is still the silent store.
         QTest::newRow("HDR infoframe") << int(cmd::HdrInfoframeWrite) << "stored_hdr"
-                                       << "did not store the HDR infoframe";
+                                       << "did not answer the HDR infoframe store";
     }
     void failedWriteStopsTheLoad()
     {

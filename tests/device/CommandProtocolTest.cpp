@@ -17,10 +17,7 @@ class CommandProtocolTest : public QObject
     Q_OBJECT
 
     struct Rig : FakeLink {
-        QList<QPair<QString, int>> messages;
-        CommandPrimitives primitives{link, [this](const QString &t, int ms) {
-                                         messages.append({t, ms});
-                                     }};
+        CommandPrimitives primitives{link};
     };
     std::unique_ptr<Rig> rig;
 
@@ -99,57 +96,51 @@ private slots:
         QTest::addColumn<QString>("primitive");
         QTest::addColumn<bool>("device");
         QTest::addColumn<QByteArray>("reply"); // empty: silence
-        QTest::addColumn<int>("expectedResult");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("shownFor");
+        QTest::addColumn<int>("expected"); // cmd::Result
 
-        const QString dots = "...";
-        const QString writeErr = "Error Writing values";
-        const QString readErr = "Error Reading values";
+        using R = cmd::Result;
         const QByteArray info15 = QByteArray::fromHex("e0") + QByteArray(14, '\1');
         const QByteArray settings42 = QByteArray::fromHex("e100") + QByteArray(40, '\1');
 
-        QTest::newRow("info: no device") << "info" << false << QByteArray() << 0 << dots << 2000;
-        QTest::newRow("info: ok") << "info" << true << info15 << 1 << QString() << 0;
-        QTest::newRow("info: right echo, short")
-            << "info" << true << info15.left(14) << 0 << dots << 2000;
-        QTest::newRow("info: wrong echo")
-            << "info" << true << QByteArray(15, '\xe1') << 0 << dots << 2000;
-        QTest::newRow("info: silent") << "info" << true << QByteArray() << 0 << dots << 2000;
+        QTest::newRow("info: no device") << "info" << false << QByteArray() << int(R::NoDevice);
+        QTest::newRow("info: ok") << "info" << true << info15 << int(R::Done);
+        QTest::newRow("info: right echo, short") << "info" << true << info15.left(14)
+                                                 << int(R::Refused);
+        QTest::newRow("info: wrong echo") << "info" << true << QByteArray(15, '\xe1')
+                                          << int(R::WrongEcho);
+        QTest::newRow("info: silent") << "info" << true << QByteArray() << int(R::NoReply);
         // Only the echo proves a write: no device, silence or a wrong echo is a failure.
-        QTest::newRow("setting: no device")
-            << "setting" << false << QByteArray() << 0 << writeErr << 4000;
-        QTest::newRow("setting: silent")
-            << "setting" << true << QByteArray() << 0 << writeErr << 4000;
-        QTest::newRow("setting: ok")
-            << "setting" << true << QByteArray::fromHex("e000") << 1 << QString() << 0;
-        QTest::newRow("setting: echo E1")
-            << "setting" << true << QByteArray::fromHex("e100") << 0 << writeErr << 4000;
-        QTest::newRow("setting: short")
-            << "setting" << true << QByteArray::fromHex("e0") << 0 << writeErr << 4000;
-        QTest::newRow("settings: ok") << "settings" << true << settings42 << 1 << QString() << 0;
-        QTest::newRow("settings: short")
-            << "settings" << true << settings42.left(41) << 0 << readErr << 4000;
-        QTest::newRow("settings: echo E0")
-            << "settings" << true << QByteArray(42, '\xe0') << 0 << readErr << 4000;
-        QTest::newRow("block: ok")
-            << "block" << true << QByteArray::fromHex("e200") << 1 << QString() << 0;
-        QTest::newRow("block: silent") << "block" << true << QByteArray() << 1 << writeErr << 4000;
+        QTest::newRow("setting: no device") << "setting" << false << QByteArray()
+                                            << int(R::NoDevice);
+        QTest::newRow("setting: silent") << "setting" << true << QByteArray() << int(R::NoReply);
+        QTest::newRow("setting: ok") << "setting" << true << QByteArray::fromHex("e000")
+                                     << int(R::Done);
+        QTest::newRow("setting: echo E1") << "setting" << true << QByteArray::fromHex("e100")
+                                          << int(R::WrongEcho);
+        QTest::newRow("setting: short") << "setting" << true << QByteArray::fromHex("e0")
+                                        << int(R::Refused);
+        QTest::newRow("settings: ok") << "settings" << true << settings42 << int(R::Done);
+        QTest::newRow("settings: short") << "settings" << true << settings42.left(41)
+                                         << int(R::Refused);
+        QTest::newRow("settings: echo E0") << "settings" << true << QByteArray(42, '\xe0')
+                                           << int(R::WrongEcho);
+        QTest::newRow("block: ok") << "block" << true << QByteArray::fromHex("e200")
+                                   << int(R::Done);
+        // A silent device took nothing.
+        QTest::newRow("block: silent") << "block" << true << QByteArray() << int(R::NoReply);
     }
     void primitives()
     {
         QFETCH(QString, primitive);
         QFETCH(bool, device);
         QFETCH(QByteArray, reply);
-        QFETCH(int, expectedResult);
-        QFETCH(QString, message);
-        QFETCH(int, shownFor);
+        QFETCH(int, expected);
         connect(device);
         rig->usb.script = {reply.isEmpty() ? ScriptedReply::silence() : ScriptedReply::of(reply)};
 
         cmd::ReplyBuffer buffer;
         buffer.fill(0x33); // the primitive must zero-fill before the exchange
-        std::uint8_t result = 0;
+        cmd::Result result = cmd::Result::Done;
         std::uint8_t block[cmd::SettingsBytes] = {};
         if (primitive == "info")
             result = rig->primitives.readInfoBlock(6, buffer, 15);
@@ -160,11 +151,7 @@ private slots:
         else
             result = rig->primitives.writeSettingsBlock(block);
 
-        QCOMPARE(int(result), expectedResult);
-        if (message.isEmpty())
-            QVERIFY(rig->messages.isEmpty());
-        else
-            QCOMPARE(rig->messages, (QList<QPair<QString, int>>{{message, shownFor}}));
+        QCOMPARE(int(result), expected);
         if ((primitive == "info" || primitive == "settings") && reply.isEmpty())
             QCOMPARE(buffer[0], std::uint8_t(0));
     }

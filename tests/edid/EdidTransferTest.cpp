@@ -1,6 +1,6 @@
-// The EDID transfers as operations over the command primitives, on the in-process device.
+// The EDID transfers as device operations of the session, on the in-process device.
 #include "edid/EdidTransfer.h"
-#include "device/CommandPrimitives.h"
+#include "session/DeviceSession.h"
 
 #include "ModelLink.h"
 
@@ -11,15 +11,15 @@ namespace
 
 using Kind = DeviceModel::FaultKind;
 
+using session::Op;
+using Result = cmd::Result;
+
 struct Rig : ModelLink {
-    QStringList messages;
-    CommandPrimitives primitives{link, [this](const QString &t, int) { messages << t; }};
+    session::DeviceSession device{link};
 
     Rig()
     {
-        std::uint32_t index = 0;
-        link.findDevice("2023", index);
-        link.openDevice(index);
+        device.open("2023");
         model.clearLog();
     }
 };
@@ -43,9 +43,10 @@ void EdidTransferTest::busyWait_data()
     QTest::addColumn<bool>("neverIdle");
     QTest::addColumn<bool>("settingsReadFails");
     QTest::addColumn<int>("checks"); // -1: at least one
-    QTest::newRow("idle soon") << false << false << -1;
-    QTest::newRow("never idle") << true << false << 502;
-    QTest::newRow("failed read ends the wait") << true << true << 1;
+    QTest::addColumn<int>("busy");   // how the wait ended
+    QTest::newRow("idle soon") << false << false << -1 << int(Result::Done);
+    QTest::newRow("never idle") << true << false << 502 << int(Result::StillBusy);
+    QTest::newRow("failed read ends the wait") << true << true << 1 << int(Result::WrongEcho);
 }
 
 void EdidTransferTest::busyWait()
@@ -53,20 +54,23 @@ void EdidTransferTest::busyWait()
     QFETCH(bool, neverIdle);
     QFETCH(bool, settingsReadFails);
     QFETCH(int, checks);
+    QFETCH(int, busy);
     Rig rig;
     rig.model.setBusy(neverIdle);
     if (settingsReadFails)
         rig.model.addFault({Kind::WrongEcho, cmd::SettingsRead, 1, 0});
-    const edid::ReadOutcome out = edid::readEdidTable(rig.primitives, edid::Source::Own, {});
+    const session::EdidRead out = rig.device.readEdid(edid::Source::Own);
+    // The table is read however the wait ended; how it ended is told.
     QVERIFY(out.ok());
-    QCOMPARE(rig.model.countRequests(cmd::SettingsRead), out.busyChecks);
+    QCOMPARE(int(out.busy.result), busy);
+    const int reads = rig.model.countRequests(cmd::SettingsRead);
     if (checks < 0)
-        QVERIFY(out.busyChecks >= 1);
+        QVERIFY(reads >= 1);
     else
-        QCOMPARE(out.busyChecks, checks);
+        QCOMPARE(reads, checks);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.table.data()), 256),
              rig.model.ownEdid());
-    QCOMPARE(out.message.text, QStringLiteral("EDID values read."));
+    QCOMPARE(out.step.op, Op::EdidRead);
 }
 
 void EdidTransferTest::silentChunkReadFails()
@@ -75,10 +79,10 @@ void EdidTransferTest::silentChunkReadFails()
     Rig rig;
     rig.model.addFault({Kind::NoReply, cmd::EdidData, 1, 0});
     QList<int> progress;
-    const edid::ReadOutcome out = edid::readEdidTable(
-        rig.primitives, edid::Source::DisplayA, [&](int v, int max) { progress << v << max; });
-    QCOMPARE(out.result, edid::ReadOutcome::ChunkFailed);
-    QVERIFY(out.message.text.isEmpty());
+    const session::EdidRead out = rig.device.readEdid(
+        edid::Source::DisplayA, [&](int v, int max) { progress << v << max; });
+    QCOMPARE(out.step.op, Op::EdidChunkRead);
+    QCOMPARE(out.step.result, Result::NoReply);
     QCOMPARE(rig.model.countRequests(cmd::EdidData), 1);
     QCOMPARE(progress, (QList<int>{0, 255, 0, 0}));
 }
@@ -87,31 +91,30 @@ void EdidTransferTest::writeStops_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("result");
     QTest::newRow("chunk silent") << int(Kind::NoReply) << int(cmd::EdidData)
-                                  << "Error Writing EDID values.";
+                                  << int(Result::NoReply);
     QTest::newRow("chunk not echoed")
-        << int(Kind::WrongEcho) << int(cmd::EdidData) << "Error Writing EDID values.";
+        << int(Kind::WrongEcho) << int(cmd::EdidData) << int(Result::WrongEcho);
     QTest::newRow("commit not echoed")
-        << int(Kind::WrongEcho) << int(cmd::EdidCommit) << "Error Populating EDID values.";
+        << int(Kind::WrongEcho) << int(cmd::EdidCommit) << int(Result::WrongEcho);
 }
 
 void EdidTransferTest::writeStops()
 {
     QFETCH(int, kind);
     QFETCH(int, code);
-    QFETCH(QString, message);
+    QFETCH(int, result);
     Rig rig;
     const QByteArray before = rig.model.uploadedEdid();
     rig.model.addFault({Kind(kind), code, 1, 0});
     edid::Table table{};
     table.fill(0x5A);
     const std::uint32_t start = rig.clock.now;
-    const edid::WriteOutcome out = edid::writeEdidTable(rig.primitives, table, {});
-    QVERIFY(!out.ok());
-    QCOMPARE(out.message.text, message);
+    const session::Step out = rig.device.writeEdid(table);
     const bool chunkFailed = code == cmd::EdidData;
-    QCOMPARE(out.message.timeoutMs, chunkFailed ? 4000 : 2000);
+    QCOMPARE(out.op, chunkFailed ? Op::EdidChunkWrite : Op::EdidCommit);
+    QCOMPARE(int(out.result), result);
     QCOMPARE(rig.model.countRequests(cmd::EdidData, cmd::DirWrite), chunkFailed ? 1 : 32);
     QCOMPARE(rig.model.countRequests(cmd::EdidCommit), chunkFailed ? 0 : 1);
     if (chunkFailed) { // nothing half-written is stored, and one time-out at most

@@ -102,8 +102,9 @@ private slots:
         m.model.setBusy(false);
         QVERIFY(!r.ok);
         QCOMPARE(r.copy[std::size_t(settings::settingOf(Id::setCEC)->byte)], std::uint8_t(1));
-        QVERIFY(!r.reports.isEmpty());
-        QCOMPARE(r.reports.last().text, QStringLiteral("Error Writing values"));
+        QVERIFY(!r.steps.isEmpty());
+        QCOMPARE(r.steps.last().op, session::Op::SettingWrite);
+        QCOMPARE(r.steps.last().result, cmd::Result::WrongEcho);
         m.model.clearLog();
         w.tick();
         QCOMPARE(m.model.registerWrites(settings::settingOf(Id::setCEC)->reg),
@@ -129,7 +130,7 @@ private slots:
         if (faultCode != 0)
             m.model.addFault({DeviceModel::FaultKind::WrongEcho, faultCode, 1, 0});
         m.model.clearLog();
-        const session::CommandResult r = w.sendHdr(QStringLiteral("87:01:02:11:22"));
+        const session::CommandResult r = w.sendHdr(QByteArray::fromHex("8701021122"));
         QCOMPARE(r.ok, ok);
         QCOMPARE(m.model.countRequests(cmd::Activate), 1); // the activate goes out either way
     }

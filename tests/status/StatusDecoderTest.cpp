@@ -2,7 +2,7 @@
 #include "FakeClock.h"
 #include "FakeUsbApi.h"
 #include "RecordingAlerts.h"
-#include "device/CommandPrimitives.h"
+#include "session/DeviceSession.h"
 #include "device/DeviceLink.h"
 #include "edid/VideoFormatTable.h"
 
@@ -353,24 +353,24 @@ private slots:
         QVERIFY(link.openDevice(index));
         usb.script = replies;
 
-        QList<QPair<QString, int>> reports;
-        CommandPrimitives primitives(link, [&reports](const QString &text, int ms) {
-            reports.append({text, ms});
-        });
-        const StatusBlocks blocks = readStatusBlocks(primitives);
+        session::DeviceSession device(link);
+        const session::DeviceSession::Status st = device.readStatus();
 
         // Every read is made, in order, with its own count, whatever came before.
         const QList<QByteArray> expectedWrites{
             QByteArray::fromHex("110fe006"), QByteArray::fromHex("111fe015"),
             QByteArray::fromHex("111fe01e"), QByteArray::fromHex("111fe01f")};
         QCOMPARE(usb.writes, expectedWrites);
-        QCOMPARE(reports.size(), failures);
-        for (const auto &report : reports)
-            QCOMPARE(report, qMakePair(QStringLiteral("..."), 2000));
-        QCOMPARE(blocks.gatingRead, gated);
-        QCOMPARE(decodeInputLine(blocks.status), input);
-        QCOMPARE(decodeSourceLine(blocks.sourceInfo), source);
-        QCOMPARE(decodeStatus(blocks).has_value(), gated);
+        const session::Steps steps = device.takeSteps();
+        QCOMPARE(std::count_if(steps.begin(), steps.end(),
+                               [](const session::Step &step) { return !step.ok(); }),
+                 failures);
+        // Only the gating read decides whether the header changes.
+        QCOMPARE(st.step.ok(), gated);
+        if (gated) {
+            QCOMPARE(st.texts.input, input);
+            QCOMPARE(st.texts.source, source);
+        }
     }
 
     void videoFormats_data()
