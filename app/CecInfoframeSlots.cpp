@@ -96,7 +96,7 @@ void MainWindow::hdrForceActivate()
     // Turning on sends the custom infoframe first; the register follows whatever it gave.
     if (isChecked(*this, "cbHdrForceMode"))
         WriteIF();
-    runSettingSlot(settings::Id::hdrForceActivate);
+    runSettingSlot(settings::Id::ForceHdr);
 }
 
 void MainWindow::setAviPers()
@@ -104,5 +104,5 @@ void MainWindow::setAviPers()
     // Turning on sends the AVI bytes first; the register is written once more whatever they gave.
     if (isChecked(*this, "cbAviPersistent"))
         sendAVI();
-    runSettingSlot(settings::Id::setAviPers);
+    runSettingSlot(settings::Id::ReplaceAvi);
 }

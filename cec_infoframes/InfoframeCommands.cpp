@@ -59,7 +59,7 @@ Outcome sendAviInfoframe(DeviceLink &link, const QString &plainText, bool replac
         return outcome;
     }
 
-    const settings::Setting &replace = *settings::settingOf(settings::Id::setAviPers);
+    const settings::Setting &replace = *settings::settingOf(settings::Id::ReplaceAvi);
     const std::uint8_t value = replaceAvi ? 1 : 0;
     primitives.writeSetting(replace.reg, value);
     if (replace.byte >= 0 && replace.byte < cmd::SettingsBytes)
