@@ -111,7 +111,7 @@ void MainWindow::hdrForceActivate()
     session::FirstFrames first;
     if (isChecked(*this, "cbHdrForceMode"))
         first.hdr = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
-    runSettingSlot(settings::Id::hdrForceActivate, first);
+    runSettingSlot(settings::Id::ForceHdr, first);
 }
 
 void MainWindow::setAviPers()
@@ -120,5 +120,5 @@ void MainWindow::setAviPers()
     session::FirstFrames first;
     if (isChecked(*this, "cbAviPersistent"))
         first.avi = editorBytes("AVItext", colonhex::AviLimits, colonhex::Mode::Plain);
-    runSettingSlot(settings::Id::setAviPers, first);
+    runSettingSlot(settings::Id::ReplaceAvi, first);
 }

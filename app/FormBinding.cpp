@@ -95,7 +95,7 @@ Row available(Id id, C controls)
 
 Row factoryResetRow()
 {
-    return {Id::factoryReset,
+    return {Id::FactoryReset,
             "factoryReset()",
             NoByte,
             FactoryResetRegister,
@@ -114,43 +114,43 @@ Row factoryResetRow()
 std::array<Row, std::size_t(Id::Count)> buildRows()
 {
     return {{
-        combo(Id::SetActivePort, "SetActivePort()", "cmbInputSel"),
-        oneOf(Id::SetAutoSwitch, "SetAutoSwitch()", C{"autoSwEn", "autoSwDis", nullptr},
+        combo(Id::Input, "SetActivePort()", "cmbInputSel"),
+        oneOf(Id::AutoSwitch, "SetAutoSwitch()", C{"autoSwEn", "autoSwDis", nullptr},
               N{"on", "off", nullptr}, nullptr, Compute::Checked, D{"pPrioForce", "bPrioNorm"}),
-        oneOf(Id::SetAudioSource, "SetAudioSource()", C{"audioHdmi", "audioJack", nullptr},
+        oneOf(Id::AudioSource, "SetAudioSource()", C{"audioHdmi", "audioJack", nullptr},
               N{"hdmi", "jack", nullptr}, "none", Compute::FirstChecked),
-        oneOf(Id::SetHDCP_Version, "SetHDCP_Version()", C{"hdcp14", "hdcp22", nullptr},
+        oneOf(Id::Hdcp, "SetHDCP_Version()", C{"hdcp14", "hdcp22", nullptr},
               N{"1.4", "2.2", nullptr}, "none", Compute::FirstChecked),
-        oneOf(Id::SetOut_420, "SetOut_420()", C{"enable420", "disable420", nullptr},
+        oneOf(Id::Output420, "SetOut_420()", C{"enable420", "disable420", nullptr},
               N{"on", "off", nullptr}, nullptr, Compute::Checked),
-        oneOf(Id::SetEDID_Mode, "SetEDID_Mode()", C{"automixEDID", "fixedEDID", "customEDID"},
+        oneOf(Id::EdidMode, "SetEDID_Mode()", C{"automixEDID", "fixedEDID", "customEDID"},
               N{"automix", "fixed", "custom"}, nullptr, Compute::FirstChecked),
-        checkBox(Id::force2c, "force2c()", "cb2cForce"),
-        checkBox(Id::force51, "force51()", "cb51"),
-        checkBox(Id::set3D, "set3D()", "cb3D"),
-        checkBox(Id::forceHdr, "forceHdr()", "cbHdr"),
-        checkBox(Id::forceFullAudio, "forceFullAudio()", "cbFull"),
-        pair(Id::setSwPriority, "setSwPriority()", "pPrioForce", "forced", "bPrioNorm", "normal"),
-        combo(Id::changeCustomEdid, "changeCustomEdid()", "cmBEdid"),
-        pair(Id::CecLpRepurp, "CecLpRepurp()", "bHdrRepurpEn", "on", "bHdrRepurpDis", "off"),
-        checkBox(Id::hdrForceActivate, "hdrForceActivate()", "cbHdrForceMode"),
-        pair(Id::hdrSamsung, "hdrSamsung()", "bSamHdr", "samsung", "bFullHdr", "full"),
-        pair(Id::setLogoLed, "setLogoLed()", "enableLed", "on", "disableLed", "off"),
-        pair(Id::setBlueLed, "setBlueLed()", "enableBLed", "on", "disableBLed", "off"),
-        checkBox(Id::setBt2020, "setBt2020()", "cbBt2020"),
+        checkBox(Id::Stereo20, "force2c()", "cb2cForce"),
+        checkBox(Id::Multi51, "force51()", "cb51"),
+        checkBox(Id::Remove3d, "set3D()", "cb3D"),
+        checkBox(Id::HdrPacket, "forceHdr()", "cbHdr"),
+        checkBox(Id::FullAudio, "forceFullAudio()", "cbFull"),
+        pair(Id::Priority, "setSwPriority()", "pPrioForce", "forced", "bPrioNorm", "normal"),
+        combo(Id::EdidTable, "changeCustomEdid()", "cmBEdid"),
+        pair(Id::HdrHotkey, "CecLpRepurp()", "bHdrRepurpEn", "on", "bHdrRepurpDis", "off"),
+        checkBox(Id::ForceHdr, "hdrForceActivate()", "cbHdrForceMode"),
+        pair(Id::HdrMode, "hdrSamsung()", "bSamHdr", "samsung", "bFullHdr", "full"),
+        pair(Id::GreenLed, "setLogoLed()", "enableLed", "on", "disableLed", "off"),
+        pair(Id::BlueLeds, "setBlueLed()", "enableBLed", "on", "disableBLed", "off"),
+        checkBox(Id::Bt2020, "setBt2020()", "cbBt2020"),
         factoryResetRow(),
-        checkBox(Id::setYUV, "setYUV()", "cbYUV"),
-        checkBox(Id::setCEC, "setCEC()", "cbCec"),
-        combo(Id::setCecLa, "setCecLa()", "cmbLa"),
-        pair(Id::setAVR, "setAVR()", "enableAVR", "on", "disableAVR", "off"),
-        combo(Id::setEdidAlgo, "setEdidAlgo()", "cmbEdidAlgo"),
-        checkBox(Id::setAviPers, "setAviPers()", "cbAviPersistent"),
+        checkBox(Id::AllowYcbcr, "setYUV()", "cbYUV"),
+        checkBox(Id::Cec, "setCEC()", "cbCec"),
+        combo(Id::CecDeviceType, "setCecLa()", "cmbLa"),
+        pair(Id::AvrAudio, "setAVR()", "enableAVR", "on", "disableAVR", "off"),
+        combo(Id::AutomixAlgo, "setEdidAlgo()", "cmbEdidAlgo"),
+        checkBox(Id::ReplaceAvi, "setAviPers()", "cbAviPersistent"),
         // The device byte is 1 when TX HTPC mode is off: DISABLE shows for 1, ENABLE for any
         // other value. The slot reads the ENABLE button.
-        pair(Id::setHpdForce, "setHpdForce()", "disableHPDFORCE", "off", "enableHPDFORCE", "on", 1),
-        checkBox(Id::setSplitEnable, "setSplitEnable()", "cbSplitEn"),
-        pair(Id::setEvenOdd, "setEvenOdd()", "rbEvenOdd", "even-odd", "rbLeftRight", "left-right"),
-        pair(Id::setSenderReceiver, "setSenderReceiver()", "rbSender", "sender", "rbReceiver",
+        pair(Id::TxHtpcMode, "setHpdForce()", "disableHPDFORCE", "off", "enableHPDFORCE", "on", 1),
+        checkBox(Id::SplitScreen, "setSplitEnable()", "cbSplitEn"),
+        pair(Id::SplitStyle, "setEvenOdd()", "rbEvenOdd", "even-odd", "rbLeftRight", "left-right"),
+        pair(Id::SplitFeature, "setSenderReceiver()", "rbSender", "sender", "rbReceiver",
              "receiver"),
         available(Id::EdidAvailable, C{"automixEDID", "customEDID", "fixedEDID"}),
         available(Id::HdcpAvailable, C{"hdcp22", "hdcp14", nullptr}),
@@ -210,7 +210,7 @@ void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
         if (r.id == Id::EdidAvailable) {
             if (on)
                 ops.push_back(
-                    {EdidEditor, ControlOp::EnableIfChecked, 0, row(Id::SetEDID_Mode).controls[2]});
+                    {EdidEditor, ControlOp::EnableIfChecked, 0, row(Id::EdidMode).controls[2]});
             else
                 ops.push_back({EdidEditor, ControlOp::Disable});
         }

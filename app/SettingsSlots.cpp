@@ -96,105 +96,105 @@ void MainWindow::factoryReset()
 
 void MainWindow::SetActivePort()
 {
-    runSettingSlot(settings::Id::SetActivePort);
+    runSettingSlot(settings::Id::Input);
 }
 void MainWindow::SetAutoSwitch()
 {
-    runSettingSlot(settings::Id::SetAutoSwitch);
+    runSettingSlot(settings::Id::AutoSwitch);
 }
 void MainWindow::SetAudioSource()
 {
-    runSettingSlot(settings::Id::SetAudioSource);
+    runSettingSlot(settings::Id::AudioSource);
 }
 void MainWindow::SetHDCP_Version()
 {
-    runSettingSlot(settings::Id::SetHDCP_Version);
+    runSettingSlot(settings::Id::Hdcp);
 }
 void MainWindow::SetOut_420()
 {
-    runSettingSlot(settings::Id::SetOut_420);
+    runSettingSlot(settings::Id::Output420);
 }
 void MainWindow::force2c()
 {
-    runSettingSlot(settings::Id::force2c);
+    runSettingSlot(settings::Id::Stereo20);
 }
 void MainWindow::force51()
 {
-    runSettingSlot(settings::Id::force51);
+    runSettingSlot(settings::Id::Multi51);
 }
 void MainWindow::forceHdr()
 {
-    runSettingSlot(settings::Id::forceHdr);
+    runSettingSlot(settings::Id::HdrPacket);
 }
 void MainWindow::forceFullAudio()
 {
-    runSettingSlot(settings::Id::forceFullAudio);
+    runSettingSlot(settings::Id::FullAudio);
 }
 void MainWindow::setSwPriority()
 {
-    runSettingSlot(settings::Id::setSwPriority);
+    runSettingSlot(settings::Id::Priority);
 }
 void MainWindow::changeCustomEdid()
 {
-    runSettingSlot(settings::Id::changeCustomEdid);
+    runSettingSlot(settings::Id::EdidTable);
 }
 void MainWindow::CecLpRepurp()
 {
-    runSettingSlot(settings::Id::CecLpRepurp);
+    runSettingSlot(settings::Id::HdrHotkey);
 }
 void MainWindow::hdrSamsung()
 {
-    runSettingSlot(settings::Id::hdrSamsung);
+    runSettingSlot(settings::Id::HdrMode);
 }
 void MainWindow::setLogoLed()
 {
-    runSettingSlot(settings::Id::setLogoLed);
+    runSettingSlot(settings::Id::GreenLed);
 }
 void MainWindow::setBt2020()
 {
-    runSettingSlot(settings::Id::setBt2020);
+    runSettingSlot(settings::Id::Bt2020);
 }
 void MainWindow::setBlueLed()
 {
-    runSettingSlot(settings::Id::setBlueLed);
+    runSettingSlot(settings::Id::BlueLeds);
 }
 void MainWindow::setYUV()
 {
-    runSettingSlot(settings::Id::setYUV);
+    runSettingSlot(settings::Id::AllowYcbcr);
 }
 void MainWindow::setCEC()
 {
-    runSettingSlot(settings::Id::setCEC);
+    runSettingSlot(settings::Id::Cec);
 }
 void MainWindow::setCecLa()
 {
-    runSettingSlot(settings::Id::setCecLa);
+    runSettingSlot(settings::Id::CecDeviceType);
 }
 void MainWindow::setAVR()
 {
-    runSettingSlot(settings::Id::setAVR);
+    runSettingSlot(settings::Id::AvrAudio);
 }
 void MainWindow::set3D()
 {
-    runSettingSlot(settings::Id::set3D);
+    runSettingSlot(settings::Id::Remove3d);
 }
 void MainWindow::setEdidAlgo()
 {
-    runSettingSlot(settings::Id::setEdidAlgo);
+    runSettingSlot(settings::Id::AutomixAlgo);
 }
 void MainWindow::setHpdForce()
 {
-    runSettingSlot(settings::Id::setHpdForce);
+    runSettingSlot(settings::Id::TxHtpcMode);
 }
 void MainWindow::setEvenOdd()
 {
-    runSettingSlot(settings::Id::setEvenOdd);
+    runSettingSlot(settings::Id::SplitStyle);
 }
 void MainWindow::setSenderReceiver()
 {
-    runSettingSlot(settings::Id::setSenderReceiver);
+    runSettingSlot(settings::Id::SplitFeature);
 }
 void MainWindow::setSplitEnable()
 {
-    runSettingSlot(settings::Id::setSplitEnable);
+    runSettingSlot(settings::Id::SplitScreen);
 }

@@ -12,7 +12,7 @@ bool uploadAllowed(int mode, int table)
 
 bool editorEditable(int mode)
 {
-    const settings::Setting *edidMode = settings::settingOf(settings::Id::SetEDID_Mode);
+    const settings::Setting *edidMode = settings::settingOf(settings::Id::EdidMode);
     return edidMode != nullptr && settings::namedValue(*edidMode, "custom") == mode;
 }
 

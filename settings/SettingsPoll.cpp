@@ -22,39 +22,39 @@ const std::vector<Id> &showOrder()
 {
     static const std::vector<Id> order = {
         // combo boxes
-        Id::SetActivePort, Id::changeCustomEdid, Id::setCecLa, Id::setEdidAlgo,
+        Id::Input, Id::EdidTable, Id::CecDeviceType, Id::AutomixAlgo,
         // audio source, EDID mode, HDCP, 4:2:0, auto switch with the priority buttons
-        Id::SetAudioSource, Id::SetEDID_Mode, Id::SetHDCP_Version, Id::SetOut_420,
-        Id::SetAutoSwitch,
+        Id::AudioSource, Id::EdidMode, Id::Hdcp, Id::Output420,
+        Id::AutoSwitch,
         // what the device lets the user change
         Id::AudioAvailable, Id::HdcpAvailable, Id::EdidAvailable,
         // EDID option boxes
-        Id::force2c, Id::force51, Id::forceFullAudio, Id::set3D, Id::forceHdr,
+        Id::Stereo20, Id::Multi51, Id::FullAudio, Id::Remove3d, Id::HdrPacket,
         // radio pairs and the remaining boxes
-        Id::setSwPriority, Id::CecLpRepurp, Id::setHpdForce, Id::setEvenOdd, Id::setSenderReceiver,
-        Id::setSplitEnable, Id::hdrSamsung, Id::hdrForceActivate, Id::setLogoLed, Id::setBlueLed,
-        Id::setCEC, Id::setYUV, Id::setBt2020, Id::setAVR, Id::setAviPers};
+        Id::Priority, Id::HdrHotkey, Id::TxHtpcMode, Id::SplitStyle, Id::SplitFeature,
+        Id::SplitScreen, Id::HdrMode, Id::ForceHdr, Id::GreenLed, Id::BlueLeds,
+        Id::Cec, Id::AllowYcbcr, Id::Bt2020, Id::AvrAudio, Id::ReplaceAvi};
     return order;
 }
 
 Echo echoOf(Id id)
 {
     switch (id) {
-    case Id::SetActivePort:
-    case Id::changeCustomEdid:
-    case Id::setCecLa:
-    case Id::setEdidAlgo:
+    case Id::Input:
+    case Id::EdidTable:
+    case Id::CecDeviceType:
+    case Id::AutomixAlgo:
         return Echo::Index;
-    case Id::force2c:
-    case Id::force51:
-    case Id::forceFullAudio:
-    case Id::forceHdr:
-    case Id::set3D:
-    case Id::setBt2020:
-    case Id::setYUV:
-    case Id::setCEC:
-    case Id::hdrForceActivate:
-    case Id::setSplitEnable:
+    case Id::Stereo20:
+    case Id::Multi51:
+    case Id::FullAudio:
+    case Id::HdrPacket:
+    case Id::Remove3d:
+    case Id::Bt2020:
+    case Id::AllowYcbcr:
+    case Id::Cec:
+    case Id::ForceHdr:
+    case Id::SplitScreen:
         return Echo::Toggle;
     default:
         return Echo::None;

@@ -262,7 +262,7 @@ private slots:
         // A tick arriving during an operation runs after it, never inside its exchange.
         rig->window->deviceWorker().run<bool>(
             [](session::WindowSession &w) {
-                return w.writeSetting(settings::Id::SetAutoSwitch, 1).ok;
+                return w.writeSetting(settings::Id::AutoSwitch, 1).ok;
             },
             rig->window.get(), {});
         QCOMPARE(writesSeenInside, 0);

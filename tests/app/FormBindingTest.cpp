@@ -92,9 +92,9 @@ void RegisterMapTest::tableIsConsistent()
     for (int never : {6, 7, 15, 18, 20, 21, 30, 31, 34, 35, 36})
         QVERIFY(!registers.contains(never));
     QCOMPARE(findBySlot("nonsense()"), nullptr);
-    QCOMPARE(registerOf(Id::factoryReset), 25);
-    QCOMPARE(registerOf(Id::SetEDID_Mode), 5);
-    QCOMPARE(row(Id::setAviPers).byte, 33);
+    QCOMPARE(registerOf(Id::FactoryReset), 25);
+    QCOMPARE(registerOf(Id::EdidMode), 5);
+    QCOMPARE(row(Id::ReplaceAvi).byte, 33);
 }
 
 void RegisterMapTest::applyOrderFollowsTheSteps()
@@ -212,20 +212,20 @@ void RegisterMapTest::slotValue_data()
                   bool initialised = true) {
         QTest::newRow(name) << int(id) << checked << index << initialised << expected;
     };
-    add("box off", Id::forceHdr, {}, 0);
-    add("audio jack", Id::SetAudioSource, {"audioJack"}, 3);
-    add("audio none sends nothing", Id::SetAudioSource, {}, -1);
-    add("hdcp none sends nothing", Id::SetHDCP_Version, {}, -1);
-    add("mode first checked wins", Id::SetEDID_Mode, {"customEDID", "fixedEDID"}, 2);
-    add("mode custom", Id::SetEDID_Mode, {"customEDID"}, 3);
-    add("mode none sends nothing", Id::SetEDID_Mode, {}, -1);
-    add("htpc neither is 1", Id::setHpdForce, {}, 1);
-    add("input before init", Id::SetActivePort, {}, -1, 3, false);
-    add("input cleared", Id::SetActivePort, {}, -1, -1);
-    add("table before init", Id::changeCustomEdid, {}, -1, 24, false);
-    add("cec type before init", Id::setCecLa, {}, -1, 1, false);
-    add("algo 0", Id::setEdidAlgo, {}, 0, 0);
-    add("reset is not a plain slot", Id::factoryReset, {"cbClearEdid"}, -1);
+    add("box off", Id::HdrPacket, {}, 0);
+    add("audio jack", Id::AudioSource, {"audioJack"}, 3);
+    add("audio none sends nothing", Id::AudioSource, {}, -1);
+    add("hdcp none sends nothing", Id::Hdcp, {}, -1);
+    add("mode first checked wins", Id::EdidMode, {"customEDID", "fixedEDID"}, 2);
+    add("mode custom", Id::EdidMode, {"customEDID"}, 3);
+    add("mode none sends nothing", Id::EdidMode, {}, -1);
+    add("htpc neither is 1", Id::TxHtpcMode, {}, 1);
+    add("input before init", Id::Input, {}, -1, 3, false);
+    add("input cleared", Id::Input, {}, -1, -1);
+    add("table before init", Id::EdidTable, {}, -1, 24, false);
+    add("cec type before init", Id::CecDeviceType, {}, -1, 1, false);
+    add("algo 0", Id::AutomixAlgo, {}, 0, 0);
+    add("reset is not a plain slot", Id::FactoryReset, {"cbClearEdid"}, -1);
     add("device-only row", Id::EdidAvailable, {"automixEDID"}, -1);
 }
 

@@ -57,7 +57,7 @@ private slots:
         gate.post(worker, this);
         // Clicked while the device thread is busy: queued, in click order, the tick among them.
         worker.run<bool>(
-            [](WindowSession &w) { return w.writeSetting(settings::Id::setCEC, 0).ok; }, this,
+            [](WindowSession &w) { return w.writeSetting(settings::Id::Cec, 0).ok; }, this,
             record("write"));
         worker.requestTick();
         worker.requestTick(); // a second tick while one waits is not queued again

@@ -137,7 +137,7 @@ void PollBackOffTest::userCommandStillSent()
     auto *off = rig.window->findChild<QAbstractButton *>(QStringLiteral("autoSwDis"));
     QVERIFY(off != nullptr);
     off->click();
-    const int reg = binding::registerOf(settings::Id::SetAutoSwitch);
+    const int reg = binding::registerOf(settings::Id::AutoSwitch);
     QCOMPARE(rig.model.registerWrites(std::uint8_t(reg)), QList<std::uint8_t>{0});
     QVERIFY(rig.clock.now - before >= DeviceLink::ReplyTimeoutMs); // waited for its reply
     QCOMPARE(rig.pollInterval(), 12000);                           // only ticks pace the poll

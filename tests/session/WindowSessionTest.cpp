@@ -71,7 +71,7 @@ private slots:
         session::ShownSettings shown;
         if (filled)
             shown.fillCombos();
-        const auto block = bytesWith({{Id::SetActivePort, input}, {Id::setCEC, cec}});
+        const auto block = bytesWith({{Id::Input, input}, {Id::Cec, cec}});
         QCOMPARE(describe(shown.show(block, initialised)), first);
         QCOMPARE(describe(shown.show(block, initialised)), second);
     }
@@ -80,8 +80,8 @@ private slots:
     {
         session::ShownSettings shown;
         shown.fillCombos();
-        QCOMPARE(describe(shown.show(bytesWith({{Id::SetActivePort, 9}}), true)), QString());
-        QCOMPARE(describe(shown.show(bytesWith({{Id::SetActivePort, 1}}), true)),
+        QCOMPARE(describe(shown.show(bytesWith({{Id::Input, 9}}), true)), QString());
+        QCOMPARE(describe(shown.show(bytesWith({{Id::Input, 1}}), true)),
                  QStringLiteral("input=1"));
     }
 
@@ -92,22 +92,22 @@ private slots:
         ModelLink m;
         session::DeviceSession s(m.link);
         session::WindowSession w(s);
-        m.model.setSetting(settings::settingOf(Id::setCEC)->byte, 1);
+        m.model.setSetting(settings::settingOf(Id::Cec)->byte, 1);
         m.model.setBusy(false);
         QVERIFY(w.startUp("2023").opened);
         m.model.addFault({DeviceModel::FaultKind::WrongEcho, cmd::RegisterWrite, 1, 0});
-        const session::SettingResult r = w.writeSetting(Id::setCEC, 0);
+        const session::SettingResult r = w.writeSetting(Id::Cec, 0);
         // A device that did not take the value still holds its own.
-        m.model.setSetting(settings::settingOf(Id::setCEC)->byte, 1);
+        m.model.setSetting(settings::settingOf(Id::Cec)->byte, 1);
         m.model.setBusy(false);
         QVERIFY(!r.ok);
-        QCOMPARE(r.copy[std::size_t(settings::settingOf(Id::setCEC)->byte)], std::uint8_t(1));
+        QCOMPARE(r.copy[std::size_t(settings::settingOf(Id::Cec)->byte)], std::uint8_t(1));
         QVERIFY(!r.steps.isEmpty());
         QCOMPARE(r.steps.last().op, session::Op::SettingWrite);
         QCOMPARE(r.steps.last().result, cmd::Result::WrongEcho);
         m.model.clearLog();
         w.tick();
-        QCOMPARE(m.model.registerWrites(settings::settingOf(Id::setCEC)->reg),
+        QCOMPARE(m.model.registerWrites(settings::settingOf(Id::Cec)->reg),
                  QList<std::uint8_t>{});
     }
 

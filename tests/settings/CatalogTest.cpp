@@ -38,7 +38,7 @@ void CatalogTest::namesAreUniqueAndFound()
     }
     QCOMPARE(findSetting(u"inputs"), nullptr);
     QCOMPARE(findSetting(u""), nullptr);
-    QCOMPARE(settingOf(Id::factoryReset), nullptr);
+    QCOMPARE(settingOf(Id::FactoryReset), nullptr);
 }
 
 void CatalogTest::parseValue_data()
@@ -154,10 +154,10 @@ void CatalogTest::comboItemsMatchTheValues_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("items");
-    QTest::newRow("input") << int(Id::SetActivePort) << int(choices::InputPorts.size());
-    QTest::newRow("edid table") << int(Id::changeCustomEdid) << int(edid::TableNames.size());
-    QTest::newRow("cec type") << int(Id::setCecLa) << int(choices::CecDeviceTypes.size());
-    QTest::newRow("automix") << int(Id::setEdidAlgo) << int(choices::AutomixAlgorithms.size());
+    QTest::newRow("input") << int(Id::Input) << int(choices::InputPorts.size());
+    QTest::newRow("edid table") << int(Id::EdidTable) << int(edid::TableNames.size());
+    QTest::newRow("cec type") << int(Id::CecDeviceType) << int(choices::CecDeviceTypes.size());
+    QTest::newRow("automix") << int(Id::AutomixAlgo) << int(choices::AutomixAlgorithms.size());
 }
 
 // Item i of a combo box stands for the value i + offset: the values must run without gaps
