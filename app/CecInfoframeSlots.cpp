@@ -90,19 +90,3 @@ bool MainWindow::sendAVI()
                                cmd::AviInfoframeWrite)
         .request.has_value();
 }
-
-void MainWindow::hdrForceActivate()
-{
-    // Turning on sends the custom infoframe first; the register follows whatever it gave.
-    if (isChecked(*this, "cbHdrForceMode"))
-        WriteIF();
-    runSettingSlot(settings::Id::ForceHdr);
-}
-
-void MainWindow::setAviPers()
-{
-    // Turning on sends the AVI bytes first; the register is written once more whatever they gave.
-    if (isChecked(*this, "cbAviPersistent"))
-        sendAVI();
-    runSettingSlot(settings::Id::ReplaceAvi);
-}

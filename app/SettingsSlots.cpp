@@ -25,6 +25,15 @@ void MainWindow::runSettingSlot(settings::Id id,
     const std::optional<int> value = binding::slotValue(id, controls, initialised_ != 0);
     if (!value)
         return;
+    // Turning these on sends the editor's infoframe first; the register follows whatever it gave
+    // (after an AVI send, which writes it too, once more).
+    const settings::Setting *s = settings::settingOf(id);
+    if (s != nullptr && settings::namedValue(*s, "on") == *value) {
+        if (s->follow == settings::Follow::HdrInfoframeFirst)
+            WriteIF();
+        else if (s->follow == settings::Follow::AviInfoframeFirst)
+            sendAVI();
+    }
     worker_.run<session::SettingResult>(
         [id, v = *value](session::WindowSession &w) { return w.writeSetting(id, v); }, this,
         [this, then = std::move(then)](const session::SettingResult &r) {
@@ -191,4 +200,12 @@ void MainWindow::setSenderReceiver()
 void MainWindow::setSplitEnable()
 {
     runSettingSlot(settings::Id::SplitScreen);
+}
+void MainWindow::hdrForceActivate()
+{
+    runSettingSlot(settings::Id::ForceHdr);
+}
+void MainWindow::setAviPers()
+{
+    runSettingSlot(settings::Id::ReplaceAvi);
 }

@@ -117,11 +117,6 @@ std::optional<QString> readInfoframe(const QJsonValue &v, const colonhex::EntryL
     return v.toString().toLower();
 }
 
-const settings::Setting &settingNamed(const char *name)
-{
-    return *settings::findSetting(QLatin1String(name));
-}
-
 } // namespace
 
 QJsonObject document(const DeviceState &state, const QDateTime &saved)
@@ -332,8 +327,8 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         items.push_back(item);
         after[std::size_t(v.setting->byte)] = std::uint8_t(v.value);
     }
-    const auto valueAfter = [&after](const char *name) {
-        return settings::currentValue(settingNamed(name), after).raw;
+    const auto valueAfter = [&after](settings::Id id) {
+        return settings::currentValue(settings::setting(id), after).raw;
     };
     if (plan.storedHdr) {
         Item item;
@@ -346,17 +341,17 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         Item item;
         item.kind = Item::StoredAvi;
         item.text = *plan.storedAvi;
-        item.replaceAvi = valueAfter("replace-avi") == 1;
+        item.replaceAvi = valueAfter(settings::Id::ReplaceAvi) == 1;
         item.changes = item.text.compare(device.storedAvi, Qt::CaseInsensitive) != 0;
         items.push_back(item);
     }
-    const settings::Setting &modeSetting = settingNamed("edid-mode");
-    const int mode = valueAfter("edid-mode");
+    const settings::Setting &modeSetting = settings::setting(settings::Id::EdidMode);
+    const int mode = valueAfter(settings::Id::EdidMode);
     const auto is = [&modeSetting, mode](const char *name) {
         return settings::namedValue(modeSetting, QLatin1String(name)) == mode;
     };
     if (plan.edid && edid::uploadAllowed(is("automix"), is("fixed"), is("custom"),
-                                         valueAfter("edid-table") - 1)) {
+                                         valueAfter(settings::Id::EdidTable) - 1)) {
         Item item;
         item.kind = Item::Edid;
         item.table = *plan.edid;

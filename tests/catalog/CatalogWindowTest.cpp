@@ -173,8 +173,8 @@ void CatalogWindowTest::setByName()
     QVERIFY(settings::formatValue(*s, rig.deviceBytes()) != QLatin1String(c.value));
 
     if (c.control == nullptr) {
-        QCOMPARE(settings::writeValue(rig.window->deviceWorker().session().primitives(), *s, parsed.value),
-                 settings::WriteResult::Written);
+        cmd::ReplyBuffer reply;
+        QVERIFY(rig.window->deviceWorker().session().primitives().exchange(*request, reply));
     } else if (c.index >= 0) {
         auto *combo = rig.window->findChild<QComboBox *>(QLatin1String(c.control));
         QVERIFY(combo != nullptr);
