@@ -104,21 +104,3 @@ bool MainWindow::sendAVI()
         this, [this](const session::CommandResult &r) { commandDone(r); });
     return true;
 }
-
-void MainWindow::hdrForceActivate()
-{
-    // Turning on sends the custom infoframe first; the register follows whatever it gave.
-    session::FirstFrames first;
-    if (isChecked(*this, "cbHdrForceMode"))
-        first.hdr = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
-    runSettingSlot(settings::Id::ForceHdr, first);
-}
-
-void MainWindow::setAviPers()
-{
-    // Turning on sends the AVI bytes first; the register is written once more whatever they gave.
-    session::FirstFrames first;
-    if (isChecked(*this, "cbAviPersistent"))
-        first.avi = editorBytes("AVItext", colonhex::AviLimits, colonhex::Mode::Plain);
-    runSettingSlot(settings::Id::ReplaceAvi, first);
-}

@@ -235,7 +235,7 @@ void MainWindow::LoadEDIDfromFile()
 
 void MainWindow::SetEDID_Mode()
 {
-    runSettingSlot(settings::Id::EdidMode, {}, [this](const session::SettingResult &r) {
+    runSettingSlot(settings::Id::EdidMode, [this](const session::SettingResult &r) {
         // The copy holds the mode the device now has: the one sent, unless it was refused.
         const settings::Setting *mode = settings::settingOf(settings::Id::EdidMode);
         ui->EDIDtext->setEnabled(edid::editorEditable(r.copy[std::size_t(mode->byte)]));

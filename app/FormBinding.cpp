@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "settings/Catalog.h"
-
-#include <cstring>
+#include "settings/ChoiceLists.h"
+#include "settings/EdidTableNames.h"
 
 namespace binding
 {
@@ -24,38 +24,30 @@ using N = std::array<const char *, 3>; // catalog value names, by control
 constexpr V noValues{NoValue, NoValue, NoValue};
 constexpr D noDeps{nullptr, nullptr};
 
-const Setting &device(Id id)
-{
-    const Setting *s = settingOf(id);
-    Q_ASSERT(s != nullptr);
-    return *s;
-}
-
 // The values the controls stand for, from the catalog's names.
 V valuesOf(Id id, const N &names)
 {
     V values = noValues;
     for (std::size_t i = 0; i < names.size(); ++i)
         if (names[i] != nullptr) {
-            const std::optional<int> v = namedValue(device(id), QLatin1String(names[i]));
+            const std::optional<int> v = namedValue(setting(id), QLatin1String(names[i]));
             Q_ASSERT(v.has_value());
             values[i] = v.value_or(NoValue);
         }
     return values;
 }
 
-Row bound(Id id, const char *slot, bool storesCopy, C controls, V values, int noneValue,
-          D dependents, Show show, Compute compute, int offset = 0, int readIndex = 0)
+Row bound(Id id, const char *slot, C controls, V values, int noneValue, D dependents, Show show,
+          Compute compute, int offset = 0, int readIndex = 0)
 {
-    const Setting &s = device(id);
-    return {id,        slot,       s.byte, s.reg,   storesCopy, controls, values,
-            noneValue, dependents, show,   compute, offset,     readIndex};
+    return {id,      slot,   controls,  values,  noneValue, dependents, show,
+            compute, offset, readIndex, nullptr, nullptr,   nullptr,    0};
 }
 
 Row checkBox(Id id, const char *slot, const char *box)
 {
-    return bound(id, slot, true, C{box, nullptr, nullptr}, valuesOf(id, N{"on", "off", nullptr}),
-                 NoValue, noDeps, Show::CheckWhenOne, Compute::Checked);
+    return bound(id, slot, C{box, nullptr, nullptr}, valuesOf(id, N{"on", "off", nullptr}), NoValue,
+                 noDeps, Show::CheckWhenOne, Compute::Checked);
 }
 
 // A radio pair: `first` shows when the byte holds its value, `second` for any other value. The
@@ -63,19 +55,22 @@ Row checkBox(Id id, const char *slot, const char *box)
 Row pair(Id id, const char *slot, const char *first, const char *firstName, const char *second,
          const char *secondName, int readIndex = 0)
 {
-    return bound(id, slot, true, C{first, second, nullptr},
+    return bound(id, slot, C{first, second, nullptr},
                  valuesOf(id, N{firstName, secondName, nullptr}), NoValue, noDeps,
                  Show::PairWhenOne, Compute::Checked, 0, readIndex);
 }
 
-// Combo boxes write back only once initialised and store nothing in the copy. Item 0 stands for
-// the setting's first value.
-Row combo(Id id, const char *slot, const char *box)
+// Combo boxes write back only once initialised. Item 0 stands for the setting's first value.
+template <std::size_t Count>
+Row combo(Id id, const char *slot, const char *box, const std::array<const char *, Count> &items)
 {
-    const Setting &s = device(id);
+    const Setting &s = setting(id);
     const int offset = s.kind == Kind::Range ? s.minimum : s.values[0].value;
-    return bound(id, slot, false, C{box, nullptr, nullptr}, noValues, NoValue, noDeps,
-                 Show::ComboIndex, Compute::ComboIndex, offset);
+    Row r = bound(id, slot, C{box, nullptr, nullptr}, noValues, NoValue, noDeps, Show::ComboIndex,
+                  Compute::ComboIndex, offset);
+    r.items = items.data();
+    r.itemCount = Count;
+    return r;
 }
 
 Row oneOf(Id id, const char *slot, C controls, N names, const char *noneName, Compute compute,
@@ -83,38 +78,30 @@ Row oneOf(Id id, const char *slot, C controls, N names, const char *noneName, Co
 {
     const int noneValue =
         noneName != nullptr ? valuesOf(id, N{noneName, nullptr, nullptr})[0] : NoValue;
-    return bound(id, slot, true, controls, valuesOf(id, names), noneValue, dependents, Show::OneOf,
+    return bound(id, slot, controls, valuesOf(id, names), noneValue, dependents, Show::OneOf,
                  compute);
 }
 
-Row available(Id id, C controls)
+Row available(Id id, C controls, const char *gated = nullptr, const char *gate = nullptr)
 {
-    return bound(id, nullptr, false, controls, valuesOf(id, N{"yes", "no", nullptr}), NoValue,
-                 noDeps, Show::EnabledWhenOne, Compute::Nothing);
+    Row r = bound(id, nullptr, controls, valuesOf(id, N{"yes", "no", nullptr}), NoValue, noDeps,
+                  Show::EnabledWhenOne, Compute::Nothing);
+    r.gated = gated;
+    r.gate = gate;
+    return r;
 }
 
 Row factoryResetRow()
 {
-    return {Id::FactoryReset,
-            "factoryReset()",
-            NoByte,
-            FactoryResetRegister,
-            false,
-            C{ResetClearSettings, ResetClearEdid, nullptr},
-            noValues,
-            NoValue,
-            noDeps,
-            Show::Nothing,
-            Compute::ResetChoice,
-            0,
-            0};
+    return bound(Id::FactoryReset, "factoryReset()", C{ResetClearSettings, ResetClearEdid, nullptr},
+                 noValues, NoValue, noDeps, Show::Nothing, Compute::ResetChoice);
 }
 
-// Indexed by Id.
-std::array<Row, std::size_t(Id::Count)> buildRows()
+// One row per id, in any order.
+std::array<Row, std::size_t(Id::Count)> rowList()
 {
     return {{
-        combo(Id::Input, "SetActivePort()", "cmbInputSel"),
+        combo(Id::Input, "SetActivePort()", "cmbInputSel", choices::InputPorts),
         oneOf(Id::AutoSwitch, "SetAutoSwitch()", C{"autoSwEn", "autoSwDis", nullptr},
               N{"on", "off", nullptr}, nullptr, Compute::Checked, D{"pPrioForce", "bPrioNorm"}),
         oneOf(Id::AudioSource, "SetAudioSource()", C{"audioHdmi", "audioJack", nullptr},
@@ -131,7 +118,7 @@ std::array<Row, std::size_t(Id::Count)> buildRows()
         checkBox(Id::HdrPacket, "forceHdr()", "cbHdr"),
         checkBox(Id::FullAudio, "forceFullAudio()", "cbFull"),
         pair(Id::Priority, "setSwPriority()", "pPrioForce", "forced", "bPrioNorm", "normal"),
-        combo(Id::EdidTable, "changeCustomEdid()", "cmBEdid"),
+        combo(Id::EdidTable, "changeCustomEdid()", "cmBEdid", edid::TableNames),
         pair(Id::HdrHotkey, "CecLpRepurp()", "bHdrRepurpEn", "on", "bHdrRepurpDis", "off"),
         checkBox(Id::ForceHdr, "hdrForceActivate()", "cbHdrForceMode"),
         pair(Id::HdrMode, "hdrSamsung()", "bSamHdr", "samsung", "bFullHdr", "full"),
@@ -141,9 +128,9 @@ std::array<Row, std::size_t(Id::Count)> buildRows()
         factoryResetRow(),
         checkBox(Id::AllowYcbcr, "setYUV()", "cbYUV"),
         checkBox(Id::Cec, "setCEC()", "cbCec"),
-        combo(Id::CecDeviceType, "setCecLa()", "cmbLa"),
+        combo(Id::CecDeviceType, "setCecLa()", "cmbLa", choices::CecDeviceTypes),
         pair(Id::AvrAudio, "setAVR()", "enableAVR", "on", "disableAVR", "off"),
-        combo(Id::AutomixAlgo, "setEdidAlgo()", "cmbEdidAlgo"),
+        combo(Id::AutomixAlgo, "setEdidAlgo()", "cmbEdidAlgo", choices::AutomixAlgorithms),
         checkBox(Id::ReplaceAvi, "setAviPers()", "cbAviPersistent"),
         // The device byte is 1 when TX HTPC mode is off: DISABLE shows for 1, ENABLE for any
         // other value. The slot reads the ENABLE button.
@@ -152,18 +139,26 @@ std::array<Row, std::size_t(Id::Count)> buildRows()
         pair(Id::SplitStyle, "setEvenOdd()", "rbEvenOdd", "even-odd", "rbLeftRight", "left-right"),
         pair(Id::SplitFeature, "setSenderReceiver()", "rbSender", "sender", "rbReceiver",
              "receiver"),
-        available(Id::EdidAvailable, C{"automixEDID", "customEDID", "fixedEDID"}),
+        // The EDID editor is editable only when the device offers the EDID controls AND the
+        // shown mode is CUSTOM: uploads are refused in the other modes, and the mode slot
+        // disables it there too, so a poll must not turn it back on.
+        available(Id::EdidAvailable, C{"automixEDID", "customEDID", "fixedEDID"}, EdidEditor,
+                  "customEDID"),
         available(Id::HdcpAvailable, C{"hdcp22", "hdcp14", nullptr}),
         available(Id::AudioAvailable, C{"audioHdmi", "audioJack", nullptr}),
     }};
 }
 
-bool rowsIndexedById(const std::array<Row, std::size_t(Id::Count)> &rows)
+std::array<Row, std::size_t(Id::Count)> byId(const std::array<Row, std::size_t(Id::Count)> &rows)
 {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (std::size_t(rows[i].id) != i)
-            return false;
-    return true;
+    std::array<Row, std::size_t(Id::Count)> out{};
+    std::array<bool, std::size_t(Id::Count)> placed{};
+    for (const Row &r : rows) {
+        Q_ASSERT(!placed[std::size_t(r.id)]); // one row per id
+        placed[std::size_t(r.id)] = true;
+        out[std::size_t(r.id)] = r;
+    }
+    return out;
 }
 
 void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
@@ -204,16 +199,9 @@ void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
         for (const char *c : r.controls)
             if (c != nullptr)
                 ops.push_back({c, on ? ControlOp::Enable : ControlOp::Disable});
-        // The EDID editor is editable only when the device offers the EDID controls AND the
-        // shown mode is CUSTOM: uploads are refused in the other modes, and the mode slot
-        // disables it there too, so a poll must not turn it back on.
-        if (r.id == Id::EdidAvailable) {
-            if (on)
-                ops.push_back(
-                    {EdidEditor, ControlOp::EnableIfChecked, 0, row(Id::EdidMode).controls[2]});
-            else
-                ops.push_back({EdidEditor, ControlOp::Disable});
-        }
+        if (r.gated != nullptr)
+            ops.push_back(on ? ControlOp{r.gated, ControlOp::EnableIfChecked, 0, r.gate}
+                             : ControlOp{r.gated, ControlOp::Disable});
         return;
     }
     }
@@ -221,42 +209,11 @@ void appendRowOps(const Row &r, int byte, std::vector<ControlOp> &ops)
 
 } // namespace
 
-bool ControlOp::operator==(const ControlOp &o) const
-{
-    auto same = [](const char *a, const char *b) {
-        return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
-    };
-    return same(name, o.name) && kind == o.kind && index == o.index && same(source, o.source);
-}
-
-const std::array<Row, std::size_t(Id::Count)> &table()
-{
-    // Built on first use from the catalog, whatever the order of static initialisation.
-    static const std::array<Row, std::size_t(Id::Count)> rows = buildRows();
-    static const bool ok = rowsIndexedById(rows);
-    Q_ASSERT(ok);
-    (void)ok;
-    return rows;
-}
-
 const Row &row(Id id)
 {
-    return table()[std::size_t(id)];
-}
-
-int registerOf(Id id)
-{
-    return row(id).reg;
-}
-
-const Row *findBySlot(const char *slotSignature)
-{
-    if (slotSignature == nullptr)
-        return nullptr;
-    for (const Row &r : table())
-        if (r.slot != nullptr && std::strcmp(r.slot, slotSignature) == 0)
-            return &r;
-    return nullptr;
+    // Built on first use from the catalog, whatever the order of static initialisation.
+    static const std::array<Row, std::size_t(Id::Count)> rows = byId(rowList());
+    return rows[std::size_t(id)];
 }
 
 std::vector<ControlOp> rowOperations(Id id, int byteValue)
@@ -269,11 +226,9 @@ std::vector<ControlOp> rowOperations(Id id, int byteValue)
 std::vector<ControlOp> pollOperations(const std::array<std::uint8_t, cmd::SettingsBytes> &bytes)
 {
     std::vector<ControlOp> ops;
-    for (Id id : settings::showOrder()) {
-        const Row &r = row(id);
-        if (r.byte >= 0 && r.byte < cmd::SettingsBytes)
-            appendRowOps(r, bytes[std::size_t(r.byte)], ops);
-    }
+    for (const Setting *s : settings::pollOrder())
+        if (s->byte >= 0 && s->byte < cmd::SettingsBytes)
+            appendRowOps(row(s->id), bytes[std::size_t(s->byte)], ops);
     return ops;
 }
 
@@ -344,6 +299,33 @@ void FormControls::apply(const ControlOp &op)
             widget->setEnabled(on);
         }
         return;
+    }
+}
+
+void FormControls::fillCombos()
+{
+    for (int i = 0; i < int(Id::Count); ++i) {
+        const Row &r = row(Id(i));
+        if (r.show != Show::ComboIndex)
+            continue;
+        if (auto *box = root_.findChild<QComboBox *>(QLatin1String(r.controls[0]))) {
+            const QSignalBlocker quiet(box);
+            for (std::size_t k = 0; k < r.itemCount; ++k)
+                box->addItem(QString::fromLatin1(r.items[k]));
+        }
+    }
+}
+
+void FormControls::emptyCombos()
+{
+    for (int i = 0; i < int(Id::Count); ++i) {
+        const Row &r = row(Id(i));
+        if (r.show != Show::ComboIndex)
+            continue;
+        if (auto *box = root_.findChild<QComboBox *>(QLatin1String(r.controls[0]))) {
+            const QSignalBlocker quiet(box);
+            box->clear();
+        }
     }
 }
 

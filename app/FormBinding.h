@@ -5,23 +5,22 @@
 #include "settings/SettingsPoll.h"
 
 #include <QString>
-
-class QWidget;
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+class QWidget;
+
 // The form's binding to the device's settings, in both directions: how a settings block shows
 // on the controls, and what each setting slot computes from them. Register numbers, setting
 // bytes and the values the controls stand for come from the catalog (settings/Catalog.h);
 // this file only says which controls show and write each catalog row.
+
 namespace binding
 {
 
 using settings::Id;
-using settings::NoByte;
-using settings::NoRegister;
 using settings::NoValue;
 
 // How the poll shows a setting byte. `values` hold the catalog value of each control.
@@ -44,12 +43,11 @@ enum class Compute : std::uint8_t {
     ResetChoice   // from the reset check boxes (decideReset)
 };
 
+// What the window needs of one setting: the controls that show and write it, and its slot.
+// Register, byte, values and poll rules are the catalog row's (settings::setting(id)).
 struct Row {
     Id id;
     const char *slot; // slot signature, nullptr for device-only rows
-    int byte;         // setting byte (index in settingsCopy), NoByte when none
-    int reg;          // register written, NoRegister for device-only rows
-    bool storesCopy;  // the slot stores its value in `byte` of settingsCopy
     std::array<const char *, 3> controls;
     std::array<int, 3> values; // the value each control stands for (check box: on, off)
     int noneValue;             // OneOf: the value that unchecks every control
@@ -58,14 +56,18 @@ struct Row {
     Compute compute;
     int offset;    // ComboIndex: index = byte - offset, value = index + offset
     int readIndex; // Checked: the control the slot reads
+    // EnabledWhenOne: one more control, enabled only while the byte is on and `gate` is
+    // checked at that point of the poll.
+    const char *gated;
+    const char *gate;
+    // ComboIndex: the items start-up fills the box with, in index order.
+    const char *const *items;
+    std::size_t itemCount;
 };
 
-const std::array<Row, std::size_t(Id::Count)> &table();
 const Row &row(Id id);
-int registerOf(Id id);
-const Row *findBySlot(const char *slotSignature);
 
-// The editor of the EDID tab; its enabled state follows the poll (see pollOperations).
+// The editor of the EDID tab; its enabled state follows the poll (the EDID availability row).
 constexpr const char *EdidEditor = "EDIDtext";
 
 // ---- Poll side --------------------------------------------------------------------------
@@ -83,7 +85,6 @@ struct ControlOp {
     Kind kind;
     int index = 0;                // SetIndex
     const char *source = nullptr; // EnableIfChecked
-    bool operator==(const ControlOp &o) const;
 };
 
 // The operations that show one row's byte value.
@@ -116,6 +117,10 @@ public:
     // Without the control's signals: what the device shows writes nothing back from here (the
     // device thread sends a poll's write-backs itself).
     void apply(const ControlOp &op);
+    // Start-up fills the combo boxes with their rows' items, quietly (their slots would send
+    // nothing yet anyway); a start-up after a replug empties them first.
+    void fillCombos();
+    void emptyCombos();
 
 private:
     QWidget &root_;

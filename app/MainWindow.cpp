@@ -8,8 +8,6 @@
 #include "cec_infoframes/EntryParse.h"
 #include "edid/EdidText.h"
 #include "session/DeviceWorker.h"
-#include "settings/ChoiceLists.h"
-#include "settings/EdidTableNames.h"
 #include "settings/SettingsPoll.h"
 #include "ui_KorvalisForm.h"
 
@@ -17,23 +15,9 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSignalBlocker>
 #include <QStatusBar>
 #include <cstdio>
 #include <cstdlib>
-
-namespace
-{
-
-// Filled by start-up, quietly: the combo slots would send nothing yet anyway.
-template <std::size_t N> void fillCombo(QComboBox *combo, const std::array<const char *, N> &items)
-{
-    const QSignalBlocker quiet(combo);
-    for (const char *item : items)
-        combo->addItem(QString::fromLatin1(item));
-}
-
-} // namespace
 
 MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags()), ui(new Ui::MainWindow), worker_(worker),
@@ -72,12 +56,11 @@ void MainWindow::tellShownControls()
 {
     std::vector<std::pair<settings::Id, int>> shown;
     const binding::FormControls controls(*this);
-    for (int i = 0; i < int(settings::Id::Count); ++i) {
-        const auto id = settings::Id(i);
-        if (settings::echoOf(id) != settings::Echo::Toggle)
+    for (const settings::Setting &s : settings::catalog()) {
+        if (s.poll.echo != settings::Echo::Toggle)
             continue;
-        if (const std::optional<int> v = binding::slotValue(id, controls, true))
-            shown.emplace_back(id, *v);
+        if (const std::optional<int> v = binding::slotValue(s.id, controls, true))
+            shown.emplace_back(s.id, *v);
     }
     worker_.run<bool>(
         [shown](session::WindowSession &w) {
@@ -129,10 +112,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     if (r.afterArrival) {
         // As at launch: the boxes are filled again by this start-up.
         initialised_ = 0;
-        for (QComboBox *box : {ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo}) {
-            const QSignalBlocker quiet(box);
-            box->clear();
-        }
+        binding::FormControls(*this).emptyCombos();
     }
     if (!r.opened && r.afterArrival) {
         // A plugged device that cannot be opened: said where it stays, no box; the next
@@ -169,10 +149,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
         ui->labelFw1->setText(QStringLiteral("ver: %1").arg(*r.firmware));
         ui->labelTitle->setText(QStringLiteral("KORVALIS GUI"));
     }
-    fillCombo(ui->cmbInputSel, choices::InputPorts);
-    fillCombo(ui->cmBEdid, edid::TableNames);
-    fillCombo(ui->cmbLa, choices::CecDeviceTypes);
-    fillCombo(ui->cmbEdidAlgo, choices::AutomixAlgorithms);
+    binding::FormControls(*this).fillCombos();
     const auto colonHex = [](const QByteArray &bytes) {
         return formatColonHex(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
                               std::size_t(bytes.size()));

@@ -144,9 +144,8 @@ private:
     void applySettings(const settings::SettingBytes &bytes);
     // Runs one row of the binding: computes the value from the controls and posts the write;
     // `then` runs with its result.
-    void runSettingSlot(settings::Id id, const session::FirstFrames &first,
+    void runSettingSlot(settings::Id id,
                         std::function<void(const session::SettingResult &)> then = {});
-    void runSettingSlot(settings::Id id);
     void settingWritten(const session::SettingResult &result);
 
     // File menu (app/ConfigSlots.cpp): configuration files.

@@ -3,6 +3,8 @@
 #include "app/FormBinding.h"
 #include "app/MainWindow.h"
 #include "app/ResultTexts.h"
+#include "cec_infoframes/EntryText.h"
+#include "cec_infoframes/ColonHex.h"
 #include "session/DeviceWorker.h"
 #include "settings/SettingsPoll.h"
 
@@ -18,18 +20,23 @@ void MainWindow::applySettings(const settings::SettingBytes &bytes)
         controls.apply(op);
 }
 
-void MainWindow::runSettingSlot(settings::Id id)
-{
-    runSettingSlot(id, {});
-}
-
-void MainWindow::runSettingSlot(settings::Id id, const session::FirstFrames &first,
+void MainWindow::runSettingSlot(settings::Id id,
                                 std::function<void(const session::SettingResult &)> then)
 {
     const binding::FormControls controls(*this);
     const std::optional<int> value = binding::slotValue(id, controls, initialised_ != 0);
     if (!value)
         return;
+    // Turning these on sends the editor's infoframe first, in the same job; the register follows
+    // whatever it gave (after an AVI send, which writes it too, once more).
+    session::FirstFrames first;
+    const settings::Setting *s = settings::settingOf(id);
+    if (s != nullptr && settings::namedValue(*s, "on") == *value) {
+        if (s->follow == settings::Follow::HdrInfoframeFirst)
+            first.hdr = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
+        else if (s->follow == settings::Follow::AviInfoframeFirst)
+            first.avi = editorBytes("AVItext", colonhex::AviLimits, colonhex::Mode::Plain);
+    }
     worker_.run<session::SettingResult>(
         [id, v = *value, first](session::WindowSession &w) { return w.writeSetting(id, v, first); },
         this,
@@ -197,4 +204,12 @@ void MainWindow::setSenderReceiver()
 void MainWindow::setSplitEnable()
 {
     runSettingSlot(settings::Id::SplitScreen);
+}
+void MainWindow::hdrForceActivate()
+{
+    runSettingSlot(settings::Id::ForceHdr);
+}
+void MainWindow::setAviPers()
+{
+    runSettingSlot(settings::Id::ReplaceAvi);
 }

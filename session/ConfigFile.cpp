@@ -117,11 +117,6 @@ std::optional<QString> readInfoframe(const QJsonValue &v, const colonhex::EntryL
     return v.toString().toLower();
 }
 
-const settings::Setting &settingNamed(const char *name)
-{
-    return *settings::findSetting(QLatin1String(name));
-}
-
 } // namespace
 
 QJsonObject document(const DeviceState &state, const QDateTime &saved)
@@ -332,8 +327,8 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         items.push_back(item);
         after[std::size_t(v.setting->byte)] = std::uint8_t(v.value);
     }
-    const auto valueAfter = [&after](const char *name) {
-        return settings::currentValue(settingNamed(name), after).raw;
+    const auto valueAfter = [&after](settings::Id id) {
+        return settings::currentValue(settings::setting(id), after).raw;
     };
     if (plan.storedHdr) {
         Item item;
@@ -348,11 +343,12 @@ std::vector<Item> diff(const Plan &plan, const DeviceState &device)
         item.kind = Item::StoredAvi;
         item.text = *plan.storedAvi;
         item.bytes = QByteArray::fromHex(item.text.toLatin1());
-        item.replaceAvi = valueAfter("replace-avi") == 1;
+        item.replaceAvi = valueAfter(settings::Id::ReplaceAvi) == 1;
         item.changes = item.text.compare(device.storedAvi, Qt::CaseInsensitive) != 0;
         items.push_back(item);
     }
-    if (plan.edid && edid::uploadAllowed(valueAfter("edid-mode"), valueAfter("edid-table"))) {
+    if (plan.edid && edid::uploadAllowed(valueAfter(settings::Id::EdidMode),
+                                         valueAfter(settings::Id::EdidTable))) {
         Item item;
         item.kind = Item::Edid;
         item.table = *plan.edid;

@@ -1,6 +1,6 @@
 #include "session/ShownSettings.h"
 
-#include "settings/SettingsPoll.h"
+#include "settings/Catalog.h"
 
 namespace session
 {
@@ -40,9 +40,9 @@ ShownSettings::ShownSettings()
 {
     shown_.fill(Nothing);
     // Check boxes start unchecked until the window says otherwise.
-    for (int i = 0; i < int(settings::Id::Count); ++i)
-        if (settings::echoOf(settings::Id(i)) == Echo::Toggle)
-            shown_[std::size_t(i)] = 0;
+    for (const settings::Setting &s : settings::catalog())
+        if (s.poll.echo == Echo::Toggle)
+            shown_[std::size_t(s.id)] = 0;
 }
 
 void ShownSettings::set(settings::Id id, int value)
@@ -50,7 +50,7 @@ void ShownSettings::set(settings::Id id, int value)
     const settings::Setting *s = settings::settingOf(id);
     if (s == nullptr)
         return;
-    switch (settings::echoOf(id)) {
+    switch (s->poll.echo) {
     case Echo::Toggle:
         shown_[std::size_t(id)] = value == onValue(*s) ? 1 : 0;
         return;
@@ -67,27 +67,27 @@ void ShownSettings::set(settings::Id id, int value)
 void ShownSettings::emptyCombos()
 {
     filled_ = false;
-    for (int i = 0; i < int(settings::Id::Count); ++i)
-        if (settings::echoOf(settings::Id(i)) == Echo::Index)
-            shown_[std::size_t(i)] = Nothing;
+    for (const settings::Setting &s : settings::catalog())
+        if (s.poll.echo == Echo::Index)
+            shown_[std::size_t(s.id)] = Nothing;
 }
 
 void ShownSettings::fillCombos()
 {
     filled_ = true;
-    for (int i = 0; i < int(settings::Id::Count); ++i)
-        if (settings::echoOf(settings::Id(i)) == Echo::Index && shown_[std::size_t(i)] == Nothing)
-            shown_[std::size_t(i)] = 0;
+    for (const settings::Setting &s : settings::catalog())
+        if (s.poll.echo == Echo::Index && shown_[std::size_t(s.id)] == Nothing)
+            shown_[std::size_t(s.id)] = 0;
 }
 
 std::vector<ShownSettings::WriteBack> ShownSettings::show(const settings::SettingBytes &bytes,
                                                           bool initialised)
 {
     std::vector<WriteBack> out;
-    for (settings::Id id : settings::showOrder()) {
-        const settings::Setting *s = settings::settingOf(id);
-        const Echo echo = settings::echoOf(id);
-        if (s == nullptr || echo == Echo::None || s->byte < 0 || s->byte >= cmd::SettingsBytes)
+    for (const settings::Setting *s : settings::pollOrder()) {
+        const settings::Id id = s->id;
+        const Echo echo = s->poll.echo;
+        if (echo == Echo::None || s->byte < 0 || s->byte >= cmd::SettingsBytes)
             continue;
         const int byte = bytes[std::size_t(s->byte)];
         int &shown = shown_[std::size_t(id)];

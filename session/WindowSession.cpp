@@ -126,9 +126,7 @@ void WindowSession::writeBack(const ShownSettings::WriteBack &w)
 
 bool WindowSession::storesCopy(const settings::Setting &s)
 {
-    // Combo boxes leave the copy to the next poll.
-    return settings::echoOf(s.id) != settings::Echo::Index && s.byte >= 0 &&
-           s.byte < cmd::SettingsBytes;
+    return settings::storesCopy(s);
 }
 
 std::optional<StatusTexts> WindowSession::pollStatus()

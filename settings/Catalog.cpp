@@ -15,38 +15,48 @@ using Names = std::array<ValueName, MaxValueNames>;
 constexpr Names onOff{{{"on", 1}, {"off", 0}, {nullptr, 0}, {nullptr, 0}}};
 constexpr Names yesNo{{{"yes", 1}, {"no", 0}, {nullptr, 0}, {nullptr, 0}}};
 
-constexpr Setting choice(const char *name, Id id, int reg, int byte, Names values,
+constexpr Setting choice(const char *name, Id id, int reg, int byte, Names values, PollRule poll,
                          Follow follow = Follow::Nothing)
 {
-    return {name, id, reg, byte, Kind::Choice, values, 0, 0, follow};
+    return {name, id, reg, byte, Kind::Choice, values, 0, 0, poll, follow};
 }
 
-constexpr Setting toggle(const char *name, Id id, int reg, int byte,
+constexpr Setting toggle(const char *name, Id id, int reg, int byte, PollRule poll,
                          Follow follow = Follow::Nothing)
 {
-    return {name, id, reg, byte, Kind::OnOff, onOff, 0, 0, follow};
+    return {name, id, reg, byte, Kind::OnOff, onOff, 0, 0, poll, follow};
 }
 
-constexpr Setting readOnly(const char *name, Id id, int byte)
+constexpr Setting readOnly(const char *name, Id id, int byte, int pollStep)
 {
-    return {name, id, NoRegister, byte, Kind::ReadOnly, yesNo, 0, 0, Follow::Nothing};
+    return {
+        name,           id, NoRegister, byte, Kind::ReadOnly, yesNo, 0, 0, {pollStep, Echo::None},
+        Follow::Nothing};
 }
+
+// The poll steps: the combo boxes; audio source, EDID mode, HDCP, 4:2:0, auto switch with the
+// priority buttons; what the device lets the user change; the EDID option boxes; the radio
+// pairs and the remaining boxes.
+constexpr Echo box = Echo::Toggle;
+constexpr Echo combo = Echo::Index;
+constexpr Echo clicks = Echo::None;
 
 constexpr std::array<Setting, SettingCount> settingsTable = {{
     // Header
     choice("input", Id::Input, 0, 0,
-           {{{"port-a", 1}, {"port-b", 2}, {"matrix-thru", 3}, {"matrix-swap", 4}}}),
-    toggle("auto-switch", Id::AutoSwitch, 1, 6),
+           {{{"port-a", 1}, {"port-b", 2}, {"matrix-thru", 3}, {"matrix-swap", 4}}}, {0, combo}),
+    toggle("auto-switch", Id::AutoSwitch, 1, 6, {8, clicks}),
     choice("priority", Id::Priority, 13, 18,
-           {{{"normal", 0}, {"forced", 1}, {nullptr, 0}, {nullptr, 0}}}),
+           {{{"normal", 0}, {"forced", 1}, {nullptr, 0}, {nullptr, 0}}}, {17, clicks}),
     // The window cannot choose "none" (neither button), but the device holds and shows it.
     choice("audio-source", Id::AudioSource, 2, 1,
-           {{{"hdmi", 1}, {"none", 2}, {"jack", 3}, {nullptr, 0}}}),
-    choice("hdcp", Id::Hdcp, 3, 3,
-           {{{"none", 1}, {"1.4", 2}, {"2.2", 3}, {nullptr, 0}}}),
+           {{{"hdmi", 1}, {"none", 2}, {"jack", 3}, {nullptr, 0}}}, {4, clicks}),
+    choice("hdcp", Id::Hdcp, 3, 3, {{{"none", 1}, {"1.4", 2}, {"2.2", 3}, {nullptr, 0}}},
+           {6, clicks}),
     // EDID MANAGER
     choice("edid-mode", Id::EdidMode, 5, 2,
-           {{{"automix", 1}, {"fixed", 2}, {"custom", 3}, {nullptr, 0}}}, Follow::WaitWhileBusy),
+           {{{"automix", 1}, {"fixed", 2}, {"custom", 3}, {nullptr, 0}}}, {5, clicks},
+           Follow::WaitWhileBusy),
     {"edid-table",
      Id::EdidTable,
      14,
@@ -55,47 +65,58 @@ constexpr std::array<Setting, SettingCount> settingsTable = {{
      {},
      1,
      edid::TableCount,
+     {1, combo},
      Follow::Nothing},
-    toggle("2.0-stereo", Id::Stereo20, 8, 13),
-    toggle("5.1-multi", Id::Multi51, 9, 14),
-    toggle("full-audio", Id::FullAudio, 12, 17),
-    toggle("allow-ycbcr", Id::AllowYcbcr, 26, 29),
-    toggle("bt.2020", Id::Bt2020, 24, 28),
-    toggle("hdr-packet", Id::HdrPacket, 11, 16),
-    toggle("3d-remove", Id::Remove3d, 10, 15),
+    toggle("2.0-stereo", Id::Stereo20, 8, 13, {12, box}),
+    toggle("5.1-multi", Id::Multi51, 9, 14, {13, box}),
+    toggle("full-audio", Id::FullAudio, 12, 17, {14, box}),
+    toggle("allow-ycbcr", Id::AllowYcbcr, 26, 29, {28, box}),
+    toggle("bt.2020", Id::Bt2020, 24, 28, {29, box}),
+    toggle("hdr-packet", Id::HdrPacket, 11, 16, {16, box}),
+    toggle("3d-remove", Id::Remove3d, 10, 15, {15, box}),
     // CEC
-    toggle("cec", Id::Cec, 27, 5),
+    toggle("cec", Id::Cec, 27, 5, {27, box}),
     choice("cec-device-type", Id::CecDeviceType, 28, 30,
-           {{{"video-processor", 0}, {"audio-system", 1}, {nullptr, 0}, {nullptr, 0}}}),
+           {{{"video-processor", 0}, {"audio-system", 1}, {nullptr, 0}, {nullptr, 0}}}, {2, combo}),
     // HDR/IF
-    toggle("force-hdr", Id::ForceHdr, 17, 22, Follow::HdrInfoframeFirst),
+    toggle("force-hdr", Id::ForceHdr, 17, 22, {24, box}, Follow::HdrInfoframeFirst),
     choice("hdr-mode", Id::HdrMode, 19, 24,
-           {{{"full", 0}, {"samsung", 1}, {nullptr, 0}, {nullptr, 0}}}),
-    toggle("replace-avi", Id::ReplaceAvi, 33, 33, Follow::AviInfoframeFirst),
+           {{{"full", 0}, {"samsung", 1}, {nullptr, 0}, {nullptr, 0}}}, {23, clicks}),
+    // Its box reacts to clicks only.
+    toggle("replace-avi", Id::ReplaceAvi, 33, 33, {31, clicks}, Follow::AviInfoframeFirst),
     // CONFIG
-    toggle("green-led", Id::GreenLed, 22, 26),
-    toggle("blue-leds", Id::BlueLeds, 23, 27),
-    toggle("hdr-hotkey", Id::HdrHotkey, 16, 21),
-    toggle("420-output", Id::Output420, 4, 4),
+    toggle("green-led", Id::GreenLed, 22, 26, {25, clicks}),
+    toggle("blue-leds", Id::BlueLeds, 23, 27, {26, clicks}),
+    toggle("hdr-hotkey", Id::HdrHotkey, 16, 21, {18, clicks}),
+    toggle("420-output", Id::Output420, 4, 4, {7, clicks}),
     choice("automix-algo", Id::AutomixAlgo, 32, 32,
            {{{"min-mixed", 0},
              {"max-audio-min-video", 1},
              {"top-priority", 2},
-             {"max-audio-max-video", 3}}}),
+             {"max-audio-max-video", 3}}},
+           {3, combo}),
     // Stored inverted: the device byte is 1 when the mode is off.
-    {"tx-htpc-mode", Id::TxHtpcMode, 37, 35, Kind::OnOff,
-     Names{{{"on", 0}, {"off", 1}, {nullptr, 0}, {nullptr, 0}}}, 0, 0, Follow::Nothing},
-    toggle("avr-audio", Id::AvrAudio, 29, 31),
+    {"tx-htpc-mode",
+     Id::TxHtpcMode,
+     37,
+     35,
+     Kind::OnOff,
+     Names{{{"on", 0}, {"off", 1}, {nullptr, 0}, {nullptr, 0}}},
+     0,
+     0,
+     {19, clicks},
+     Follow::Nothing},
+    toggle("avr-audio", Id::AvrAudio, 29, 31, {30, clicks}),
     // SPLIT
-    toggle("split-screen", Id::SplitScreen, 38, 36),
+    toggle("split-screen", Id::SplitScreen, 38, 36, {22, box}),
     choice("split-feature", Id::SplitFeature, 40, 38,
-           {{{"receiver", 0}, {"sender", 1}, {nullptr, 0}, {nullptr, 0}}}),
+           {{{"receiver", 0}, {"sender", 1}, {nullptr, 0}, {nullptr, 0}}}, {21, clicks}),
     choice("split-style", Id::SplitStyle, 39, 37,
-           {{{"left-right", 0}, {"even-odd", 1}, {nullptr, 0}, {nullptr, 0}}}),
+           {{{"left-right", 0}, {"even-odd", 1}, {nullptr, 0}, {nullptr, 0}}}, {20, clicks}),
     // What the device lets the user change
-    readOnly("edid-available", Id::EdidAvailable, 9),
-    readOnly("hdcp-available", Id::HdcpAvailable, 10),
-    readOnly("audio-available", Id::AudioAvailable, 11),
+    readOnly("edid-available", Id::EdidAvailable, 9, 11),
+    readOnly("hdcp-available", Id::HdcpAvailable, 10, 10),
+    readOnly("audio-available", Id::AudioAvailable, 11, 9),
 }};
 
 bool isNumber(const QString &text)
@@ -134,6 +155,33 @@ const Setting *settingOf(Id id)
         if (s.id == id)
             return &s;
     return nullptr;
+}
+
+const Setting &setting(Id id)
+{
+    const Setting *s = settingOf(id);
+    Q_ASSERT(s != nullptr);
+    return *s;
+}
+
+const std::array<const Setting *, SettingCount> &pollOrder()
+{
+    static const std::array<const Setting *, SettingCount> order = [] {
+        std::array<const Setting *, SettingCount> o{};
+        for (const Setting &s : settingsTable) {
+            Q_ASSERT(s.poll.step >= 0 && std::size_t(s.poll.step) < SettingCount);
+            Q_ASSERT(o[std::size_t(s.poll.step)] == nullptr); // one setting per step
+            o[std::size_t(s.poll.step)] = &s;
+        }
+        return o;
+    }();
+    return order;
+}
+
+bool storesCopy(const Setting &setting)
+{
+    return setting.poll.echo != Echo::Index && setting.byte >= 0 &&
+           setting.byte < cmd::SettingsBytes;
 }
 
 bool accepts(const Setting &setting, int value)
@@ -246,6 +294,5 @@ std::optional<cmd::Request> writeRequest(const Setting &setting, int value)
         return std::nullopt;
     return cmd::registerWrite(std::uint8_t(setting.reg), std::uint8_t(value));
 }
-
 
 } // namespace settings

@@ -33,6 +33,20 @@ enum class Follow : std::uint8_t {
     AviInfoframeFirst  // turning on sends the custom AVI infoframe first
 };
 
+// How the window's control of a setting answers a poll that changes it: a check box writes its
+// new state back at once, a combo box its new index (only once start-up has filled it). Radio
+// buttons react to clicks only. A combo box's own writes leave the settings copy to the next
+// poll; every other write stores its value in the copy.
+enum class Echo : std::uint8_t { None, Toggle, Index };
+
+// What a settings poll does with a setting: `step` is its place in the poll (a later step
+// overrides an earlier one on screen, and the write-backs of one poll go out in step order),
+// `echo` whether the window's control writes a change back.
+struct PollRule {
+    int step;
+    Echo echo;
+};
+
 struct ValueName {
     const char *name; // nullptr: unused slot
     int value;        // the register value, equal to the setting byte the device then holds
@@ -40,6 +54,8 @@ struct ValueName {
 
 constexpr std::size_t MaxValueNames = 4;
 
+// One setting: everything the device side needs to read, write and echo it. Adding a setting
+// is a row here and a row in the window's binding (app/FormBinding.cpp).
 struct Setting {
     const char *name;
     Id id;    // the form binding's row
@@ -49,6 +65,7 @@ struct Setting {
     std::array<ValueName, MaxValueNames> values; // Choice, OnOff, ReadOnly
     int minimum;                                 // Range
     int maximum;                                 // Range
+    PollRule poll;
     Follow follow;
 };
 
@@ -56,13 +73,22 @@ constexpr std::size_t SettingCount = 32;
 
 using SettingBytes = std::array<std::uint8_t, cmd::SettingsBytes>;
 
-// In the order a listing shows them: the header first, then page by page.
+// In the order a listing shows them (the header first, then page by page), which is also the
+// order in which a configuration load writes them: the EDID mode before the EDID table.
 const std::array<Setting, SettingCount> &catalog();
 
 // Case-insensitive; nullptr when no setting has that name.
 const Setting *findSetting(QAnyStringView name);
 // The catalog row of a binding row; nullptr for rows that are no setting (the factory reset).
 const Setting *settingOf(Id id);
+// For ids that are settings.
+const Setting &setting(Id id);
+
+// The settings in the order a poll shows them (PollRule::step).
+const std::array<const Setting *, SettingCount> &pollOrder();
+
+// Whether a write of the setting's slot stores the value in the settings copy.
+bool storesCopy(const Setting &setting);
 
 // Whether the setting can be written with this value.
 bool accepts(const Setting &setting, int value);

@@ -45,7 +45,6 @@ enum class Id : int {
 };
 
 constexpr int NoValue = -1;
-constexpr int NoByte = -1;
 constexpr int NoRegister = -1;
 
 } // namespace settings

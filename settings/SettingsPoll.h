@@ -2,13 +2,12 @@
 
 #include "device/Commands.h"
 #include "settings/Catalog.h"
-#include "settings/SettingId.h"
 
 #include <QString>
-#include <vector>
 
-// What a settings poll does with the block it read, without any widget: whether to apply it,
-// the order in which its settings are shown, and which shown settings write themselves back.
+// What a settings poll does with the block it read, without any widget: whether to apply it
+// (the order in which its settings are shown, and which write themselves back, are the catalog
+// rows' PollRule).
 namespace settings
 {
 
@@ -19,16 +18,6 @@ PollOutcome decidePoll(bool settingsRead, const cmd::ReplyBuffer &block, bool in
 
 // The 40 setting bytes of a settings block (block bytes 2 .. 41).
 SettingBytes settingBytes(const cmd::ReplyBuffer &block);
-
-// The order in which a settings block is shown; later rows override earlier ones, and the
-// write-backs of one poll go out in this order.
-const std::vector<Id> &showOrder();
-
-// How the window's control of a setting answers a poll that changes it: a check box writes its
-// new state back at once, a combo box its new index (only once start-up has filled it).
-// Radio buttons react to clicks only.
-enum class Echo { None, Toggle, Index };
-Echo echoOf(Id id);
 
 // The factory reset's confirmation word and choice.
 constexpr const char *ResetWord = "RESET";

@@ -98,7 +98,8 @@ struct Rig : ModelLink {
                 s += " index " + QString::number(c->currentIndex());
             out << s;
         };
-        for (const binding::Row &r : binding::table()) {
+        for (int i = 0; i < int(settings::Id::Count); ++i) {
+            const binding::Row &r = binding::row(settings::Id(i));
             for (const char *c : r.controls)
                 add(c);
             for (const char *c : r.dependents)
@@ -141,8 +142,8 @@ void SettingsWindowTest::formHasTheSettingControls()
 {
     Rig rig;
     rig.start();
-    for (const binding::Row &r : binding::table())
-        for (const char *c : r.controls)
+    for (int i = 0; i < int(settings::Id::Count); ++i)
+        for (const char *c : binding::row(settings::Id(i)).controls)
             if (c != nullptr)
                 QVERIFY2(rig.find<QWidget>(c) != nullptr, c);
     QVERIFY(rig.find<QWidget>(binding::EdidEditor) != nullptr);

@@ -504,6 +504,9 @@ private slots:
             << QStringList{"reset", "edid", "--yes"} << wrongEcho << "refused the factory reset";
         QTest::newRow("edid mode, busy")
             << QStringList{"edid", "mode", "fixed"} << -1 << "stayed busy";
+        // A table taken while the device rebuilds it is no table.
+        QTest::newRow("edid read, busy")
+            << QStringList{"edid", "read", "--hex"} << -1 << "stayed busy";
     }
     void deviceFailures()
     {
@@ -608,6 +611,8 @@ private slots:
         Streams io;
         QCOMPARE(io.run(usb, clock, alerts, args), exit);
         QVERIFY2(clock.now <= std::uint32_t(fakeMs), qPrintable(QString::number(clock.now)));
+        // Opened once: no probe that another program could slip in behind.
+        QCOMPARE(usb.opens, unit < 0 ? 0 : 1);
         if (unit < 0) {
             QVERIFY(usb.writes.isEmpty());
             return;

@@ -1,8 +1,8 @@
 // A device that stops answering: the poll cycle waits at most one time-out per tick, backs off,
 // says so in the status bar, and returns to the normal cycle at the first answered tick.
 #include "TestWindow.h"
-#include "app/FormBinding.h"
 #include "app/MainWindow.h"
+#include "settings/Catalog.h"
 
 #include "FakePrompts.h"
 #include "ModelLink.h"
@@ -137,7 +137,7 @@ void PollBackOffTest::userCommandStillSent()
     auto *off = rig.window->findChild<QAbstractButton *>(QStringLiteral("autoSwDis"));
     QVERIFY(off != nullptr);
     off->click();
-    const int reg = binding::registerOf(settings::Id::AutoSwitch);
+    const int reg = settings::setting(settings::Id::AutoSwitch).reg;
     QCOMPARE(rig.model.registerWrites(std::uint8_t(reg)), QList<std::uint8_t>{0});
     QVERIFY(rig.clock.now - before >= DeviceLink::ReplyTimeoutMs); // waited for its reply
     QCOMPARE(rig.pollInterval(), 12000);                           // only ticks pace the poll

@@ -134,6 +134,37 @@ private slots:
         QCOMPARE(r.ok, ok);
         QCOMPARE(m.model.countRequests(cmd::Activate), 1); // the activate goes out either way
     }
+
+    // The AVI send is done only when the replace-avi register took its value too.
+    void aviSendChecksEveryStep_data()
+    {
+        QTest::addColumn<int>("faultCode"); // wrong echo on this command; 0: none
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("activates");
+        QTest::newRow("all taken") << 0 << true << 1;
+        QTest::newRow("store refused: nothing activated") << int(cmd::AviInfoframeWrite) << false
+                                                          << 0;
+        QTest::newRow("replace-avi refused") << int(cmd::RegisterWrite) << false << 1;
+    }
+    void aviSendChecksEveryStep()
+    {
+        QFETCH(int, faultCode);
+        QFETCH(bool, ok);
+        QFETCH(int, activates);
+        ModelLink m;
+        session::DeviceSession s(m.link);
+        session::WindowSession w(s);
+        QVERIFY(w.startUp("2023").opened);
+        const std::size_t replaceByte = std::size_t(settings::settingOf(Id::ReplaceAvi)->byte);
+        if (faultCode != 0)
+            m.model.addFault({DeviceModel::FaultKind::WrongEcho, faultCode, 1, 0});
+        m.model.clearLog();
+        const session::CommandResult r = w.sendAvi(QByteArray::fromHex("60c8606100"), true);
+        QCOMPARE(r.ok, ok);
+        QCOMPARE(m.model.countRequests(cmd::Activate), activates);
+        // The copy holds what the device took.
+        QCOMPARE(r.copy[replaceByte], std::uint8_t(ok ? 1 : 0));
+    }
 };
 
 QTEST_MAIN(WindowSessionTest)
