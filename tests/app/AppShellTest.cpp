@@ -35,7 +35,7 @@ void slotBegin(QObject *receiver, int index, void **)
 }
 QSignalSpyCallbackSet spyCallbacks = {nullptr, slotBegin, nullptr, nullptr};
 
-QList<QByteArray> writesWithCode(const FakeUsbApi &usb, std::uint8_t direction, std::uint8_t code)
+QList<QByteArray> writesWithCode(const ModelUsbApi &usb, std::uint8_t direction, std::uint8_t code)
 {
     QList<QByteArray> found;
     for (const QByteArray &w : usb.writes)

@@ -4,7 +4,7 @@
 
 #include "FakeClock.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "FormConnections.h"
 #include "RecordingAlerts.h"
 #include "TestWindow.h"
@@ -149,7 +149,7 @@ class FormTest : public QObject
     Q_OBJECT
 
     FakeClock clock_;
-    FakeUsbApi usb_{clock_};
+    ModelUsbApi usb_{clock_};
     RecordingAlerts alerts_;
     DeviceLink link_{usb_, clock_, alerts_};
     FakePrompts prompts_;

@@ -1,6 +1,6 @@
 #include "status/StatusDecoder.h"
 #include "FakeClock.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
@@ -344,7 +344,7 @@ private slots:
         QFETCH(QString, source);
 
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         RecordingAlerts alerts;
         DeviceLink link(usb, clock, alerts);
         usb.devices = {{"2023"}};
