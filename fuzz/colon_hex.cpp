@@ -6,12 +6,12 @@
 // is Latin-1 (else UTF-8), bit 3 the text is built from well-formed pairs, bit 4 the LP button
 // (CEC store), bit 5 replace AVI; then a scan length byte for the direct parse; then a length
 // byte n and either n text bytes, or (well-formed) n % 40 byte values and a byte whose bit k
-// writes pair k % 8 in lower case. What follows is the device's behaviour, as FuzzUsbApi.h
+// writes pair k % 8 in lower case. What follows is the device's behaviour, as FuzzDevice.h
 // describes.
 #include "FuzzCheck.h"
 #include "FuzzClock.h"
 #include "FuzzReader.h"
-#include "FuzzUsbApi.h"
+#include "FuzzDevice.h"
 #include "NoAlerts.h"
 #include "cec_infoframes/CecCommands.h"
 #include "cec_infoframes/ColonHex.h"
@@ -189,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The real operation on an open device: nothing at all goes out for a refused text.
     FuzzClock clock;
-    FuzzUsbApi usb(in, clock);
+    FuzzDevice usb(in, clock);
     NoAlerts alerts;
     DeviceLink link(usb, clock, alerts);
     std::uint32_t index = 0;
@@ -198,13 +198,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         runOperation(callerIndex, link, text, selector & 0x10, selector & 0x20);
     FUZZ_CHECK(!usb.violation);
     if (refused) {
-        FUZZ_CHECK(usb.writes == 0 && !usb.last.written);
+        FUZZ_CHECK(usb.writes.isEmpty() && !usb.last.written);
         FUZZ_CHECK(!outcome.result);
         FUZZ_CHECK(outcome.status == cecif::refused(entry, caller.limits).status);
         return 0;
     }
-    FUZZ_CHECK(usb.writes >= 1 && request);
-    const FuzzUsbApi::Exchange &first = usb.earlier.empty() ? usb.last : usb.earlier.front();
+    FUZZ_CHECK(!usb.writes.isEmpty() && request);
+    const ModelUsbApi::Exchange &first = usb.earlier.empty() ? usb.last : usb.earlier.front();
     FUZZ_CHECK(first.request == requestBytes(*request));
     return 0;
 }

@@ -1,11 +1,11 @@
 // Status decoding: the four blocks of a status poll, each answered with any bytes, any length,
 // late or not at all, read and decoded by the real poll code.
-// Input: the device's behaviour for the four requests (blocks 6, 21, 30, 31), as FuzzUsbApi.h
+// Input: the device's behaviour for the four requests (blocks 6, 21, 30, 31), as FuzzDevice.h
 // describes.
 #include "FuzzCheck.h"
 #include "FuzzClock.h"
 #include "FuzzReader.h"
-#include "FuzzUsbApi.h"
+#include "FuzzDevice.h"
 #include "NoAlerts.h"
 #include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     FuzzReader in(data, size);
     FuzzClock clock;
-    FuzzUsbApi usb(in, clock);
+    FuzzDevice usb(in, clock);
     NoAlerts alerts;
     DeviceLink link(usb, clock, alerts);
     CommandPrimitives primitives(link, StatusSink());
@@ -46,14 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(link.findDevice("2023", index) == 1 && link.openDevice(index) == 1);
 
     const StatusBlocks blocks = readStatusBlocks(primitives);
-    FUZZ_CHECK(usb.writes == 4 && usb.earlier.size() == 3 && !usb.violation);
-    std::vector<FuzzUsbApi::Exchange> arrived = usb.earlier;
+    FUZZ_CHECK(usb.writes.size() == 4 && usb.earlier.size() == 3 && !usb.violation);
+    std::vector<ModelUsbApi::Exchange> arrived = usb.earlier;
     arrived.push_back(usb.last);
 
     // Each block holds what arrived for it, as far as it was copied, and zeros beyond.
     const cmd::ReplyBuffer *buffers[] = {&blocks.status, &blocks.sourceInfo, &blocks.hdrCapture};
     for (int k = 0; k < 3; ++k) {
-        const FuzzUsbApi::Exchange &e = arrived[std::size_t(k)];
+        const ModelUsbApi::Exchange &e = arrived[std::size_t(k)];
         const std::size_t copied =
             e.readCalled ? std::min<std::size_t>(e.reported, cmd::ReplySize) : 0;
         for (std::size_t i = 0; i < cmd::ReplySize; ++i)
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The gating read alone decides; it cannot succeed without an echo that arrived.
     const std::optional<StatusTexts> texts = decodeStatus(blocks);
-    const FuzzUsbApi::Exchange &gating = arrived.back();
+    const ModelUsbApi::Exchange &gating = arrived.back();
     if (!gating.readCalled || gating.delivered.empty() || gating.delivered[0] != 0xE0)
         FUZZ_CHECK(!texts);
     if (!texts)

@@ -6,11 +6,11 @@
 // the reply buffer's first byte), 1 readInfoBlock (index, length), 2 writeSetting (register and
 // value, 16 bits each), 3 readSettings (length), 4 writeSettingsBlock (40 bytes), 5 begin and
 // 6 end a poll tick, 7 close or reopen the device. Each request that goes out takes the
-// device's behaviour from the input as FuzzUsbApi.h describes.
+// device's behaviour from the input as FuzzDevice.h describes.
 #include "FuzzCheck.h"
 #include "FuzzClock.h"
 #include "FuzzReader.h"
-#include "FuzzUsbApi.h"
+#include "FuzzDevice.h"
 #include "NoAlerts.h"
 #include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
@@ -30,7 +30,7 @@ constexpr int MaxOps = 48;
 struct Rig {
     FuzzReader &in;
     FuzzClock clock;
-    FuzzUsbApi usb{in, clock};
+    FuzzDevice usb{in, clock};
     NoAlerts alerts;
     DeviceLink link{usb, clock, alerts};
     QStringList reports;
@@ -74,7 +74,7 @@ void checkExchange(Rig &rig, const Before &b, const cmd::ReplyBuffer *before,
                    const cmd::ReplyBuffer *reply, std::uint8_t minimum,
                    std::optional<std::uint8_t> result)
 {
-    const FuzzUsbApi::Exchange &seen = rig.usb.last;
+    const ModelUsbApi::Exchange &seen = rig.usb.last;
     const DeviceLink::ExchangeInfo &info = rig.link.lastExchange();
     const bool untouched = reply == nullptr || *reply == *before;
     FUZZ_CHECK(!rig.usb.violation);
@@ -98,7 +98,7 @@ void checkExchange(Rig &rig, const Before &b, const cmd::ReplyBuffer *before,
     if (info.timedOut) {
         FUZZ_CHECK(!seen.readCalled && untouched && seen.failedChecks == 0);
         FUZZ_CHECK(waited >= DeviceLink::ReplyTimeoutMs);
-        FUZZ_CHECK(waited <= DeviceLink::ReplyTimeoutMs + FuzzUsbApi::SlowCheckMs);
+        FUZZ_CHECK(waited <= DeviceLink::ReplyTimeoutMs + FuzzDevice::SlowCheckMs);
         FUZZ_CHECK(result.value_or(1) == 1);
         return;
     }
@@ -135,7 +135,7 @@ void noteTick(Rig &rig)
 void checkPrimitive(Rig &rig, const Before &b, const cmd::Request &request,
                     const cmd::ReplyBuffer *reply, bool succeeded, const char *failureText)
 {
-    const FuzzUsbApi::Exchange &seen = rig.usb.last;
+    const ModelUsbApi::Exchange &seen = rig.usb.last;
     if (b.open && !b.skip)
         FUZZ_CHECK(seen.request ==
                    std::vector<std::uint8_t>(request.bytes.begin(),

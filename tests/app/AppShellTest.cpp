@@ -1,6 +1,5 @@
 #include "FakeLink.h"
 #include "FakePrompts.h"
-#include "FormConnections.h"
 #include "ScriptedDevice.h"
 #include "TestWindow.h"
 #include "app/MainWindow.h"
@@ -35,7 +34,7 @@ void slotBegin(QObject *receiver, int index, void **)
 }
 QSignalSpyCallbackSet spyCallbacks = {nullptr, slotBegin, nullptr, nullptr};
 
-QList<QByteArray> writesWithCode(const FakeUsbApi &usb, std::uint8_t direction, std::uint8_t code)
+QList<QByteArray> writesWithCode(const ModelUsbApi &usb, std::uint8_t direction, std::uint8_t code)
 {
     QList<QByteArray> found;
     for (const QByteArray &w : usb.writes)
@@ -305,40 +304,6 @@ private slots:
                                                   meta->methodOffset() + 46, args);
         QCOMPARE(rest, 0);
         QVERIFY(rig->usb.writes.isEmpty());
-    }
-
-    void connections_data()
-    {
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("signal");
-        QTest::addColumn<QString>("slot");
-        QCOMPARE(std::size(Connections), std::size_t(59));
-        for (const Connection &c : Connections) {
-            // File > Exit ends the process; fileExitEndsProcessWithZero covers it.
-            if (QByteArray(c.slot) != "FileExit()")
-                QTest::addRow("%s %s", c.sender, c.signal) << c.sender << c.signal << c.slot;
-        }
-    }
-    void connections()
-    {
-        QFETCH(QString, sender);
-        QFETCH(QString, signal);
-        QFETCH(QString, slot);
-        rig->start();
-        QObject *source = rig->window->findChild<QObject *>(sender);
-        QVERIFY2(source, qPrintable(sender));
-        const QByteArray name = signal.left(signal.indexOf('(')).toLatin1();
-
-        spiedWindow = rig->window.get();
-        qt_register_signal_spy_callbacks(&spyCallbacks);
-        bool emitted = signal.contains("(int)")
-                           ? QMetaObject::invokeMethod(source, name.constData(), Q_ARG(int, 1))
-                           : QMetaObject::invokeMethod(source, name.constData());
-        qt_register_signal_spy_callbacks(nullptr);
-        QVERIFY(emitted);
-        QVERIFY2(!slotsRun.isEmpty(), "no slot ran");
-        QCOMPARE(slotsRun.first(), slot);
-        QCOMPARE(slotsRun.count(slot), 1);
     }
 
     void pressAndReleaseTvAReadsThenChecks()

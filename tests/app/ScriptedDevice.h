@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "device/Commands.h"
 
 #include <QByteArray>
@@ -37,7 +37,7 @@ struct ScriptedDevice {
         return QByteArray(1, char(code)) + '\0';
     }
 
-    void attachTo(FakeUsbApi &usb) const
+    void attachTo(ModelUsbApi &usb) const
     {
         usb.devices = {{"2023"}};
         usb.responder = [this](const QByteArray &request) { return answer(request); };

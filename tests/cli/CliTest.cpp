@@ -7,7 +7,7 @@
 #include "settings/Catalog.h"
 #include "sim/DeviceModel.h"
 
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "ModelLink.h"
 
 #include <QBuffer>
@@ -475,7 +475,7 @@ private slots:
         QCOMPARE(rig.run(args, outTerminal), 2);
         QCOMPARE(rig.model.requestCount(), 0);
         QVERIFY(!rig.usb.isOpen());
-        QCOMPARE(rig.usb.writes(), 0);
+        QVERIFY(rig.usb.writes.isEmpty());
         const QString err = rig.stderrText();
         QVERIFY2(err.startsWith("korvalis-cli: ") && err.count(u'\n') == 1, qPrintable(err));
         QVERIFY2(err.contains(says), qPrintable(err));
@@ -551,7 +551,7 @@ private slots:
         QFETCH(QString, says);
         QFETCH(QString, listed);
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         usb.devices = devices;
         RecordingAlerts alerts;
         Streams io;
@@ -595,7 +595,7 @@ private slots:
         FakeClock clock;
         DeviceModel model(clock);
         model.setBusy(false);
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         usb.responder = [&](const QByteArray &request) -> std::optional<QByteArray> {
             const DeviceModel::Reply reply = model.handle(
                 reinterpret_cast<const std::uint8_t *>(request.constData()), request.size());
@@ -649,7 +649,7 @@ private slots:
         std::atomic<bool> interrupted{false};
         QByteArray asked = "never asked";
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         RecordingAlerts alerts;
         cli::Backend backend{usb, clock, alerts, {}, {}, {}};
         backend.watch = [&](const QByteArray &idOrPath) {

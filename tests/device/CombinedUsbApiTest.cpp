@@ -1,6 +1,6 @@
 #include "device/CombinedUsbApi.h"
 #include "FakeClock.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "device/DeviceLink.h"
 
@@ -31,7 +31,7 @@ private slots:
         QFETCH(QStringList, virtualIds);
         QFETCH(int, opened);
         FakeClock clock;
-        FakeUsbApi backends[2] = {FakeUsbApi(clock), FakeUsbApi(clock)};
+        ModelUsbApi backends[2] = {ModelUsbApi(clock), ModelUsbApi(clock)};
         for (const QString &id : real)
             backends[0].devices.append(FakeDevice{id.toLatin1()});
         backends[0].countStatus = realCountStatus;
@@ -62,7 +62,7 @@ private slots:
     void countFailsOnlyWhenEveryBackendFails()
     {
         FakeClock clock;
-        FakeUsbApi a(clock), b(clock);
+        ModelUsbApi a(clock), b(clock);
         a.countStatus = 4;
         b.countStatus = 5;
         CombinedUsbApi usb{&a, &b};

@@ -1,6 +1,6 @@
 #include "FakeClock.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "app/MainWindow.h"
 #include "TestWindow.h"
@@ -42,7 +42,7 @@ private slots:
         QFETCH(int, reason);
         QFETCH(QString, lineHas);
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         if (present)
             usb.devices.append(FakeDevice{"2023", false, openStatus, 0});
         RecordingAlerts alerts;

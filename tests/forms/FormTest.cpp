@@ -4,8 +4,7 @@
 
 #include "FakeClock.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
-#include "FormConnections.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "TestWindow.h"
 #include "app/MainWindow.h"
@@ -149,7 +148,7 @@ class FormTest : public QObject
     Q_OBJECT
 
     FakeClock clock_;
-    FakeUsbApi usb_{clock_};
+    ModelUsbApi usb_{clock_};
     RecordingAlerts alerts_;
     DeviceLink link_{usb_, clock_, alerts_};
     FakePrompts prompts_;
@@ -161,8 +160,6 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void connectionsResolve();
-    void everyConnectionIsMadeOnce();
-    void noOtherConnectionsReachTheWindow();
     void windowAndMenus();
     void pagesInOrderOnFirstPage();
     void initialCheckStates_data();
@@ -173,12 +170,6 @@ private slots:
     void entryLimits();
     void buttonGroups_data();
     void buttonGroups();
-    void texts_data();
-    void texts();
-    void fonts_data();
-    void fonts();
-    void toolTips_data();
-    void toolTips();
     void audioCheckBoxesAreIndependent();
     void layouts();
     void edidButtonsInTwoRowsOfThree();
@@ -211,40 +202,6 @@ void FormTest::cleanupTestCase()
 void FormTest::connectionsResolve()
 {
     QVERIFY2(connectWarnings.isEmpty(), qPrintable(connectWarnings.join('\n')));
-}
-
-void FormTest::everyConnectionIsMadeOnce()
-{
-    // A window of its own: checking a connection removes it.
-    TestWindow probe(link_, prompts_);
-    for (const Connection &c : Connections) {
-        QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
-        QVERIFY2(sender, c.sender);
-        const QByteArray signal = QByteArray("2") + c.signal;
-        const QByteArray slot = QByteArray("1") + c.slot;
-        QVERIFY2(QObject::disconnect(sender, signal.constData(), &probe, slot.constData()),
-                 qPrintable(QStringLiteral("%1 %2 -> %3").arg(c.sender, c.signal, c.slot)));
-        QVERIFY2(!QObject::disconnect(sender, signal.constData(), &probe, slot.constData()),
-                 qPrintable(QStringLiteral("made twice: %1 %2").arg(c.sender, c.signal)));
-    }
-    QCOMPARE(int(std::size(Connections)), 59);
-}
-
-void FormTest::noOtherConnectionsReachTheWindow()
-{
-    TestWindow probe(link_, prompts_);
-    for (const Connection &c : Connections) {
-        QObject *sender = probe.findChild<QObject *>(QString::fromLatin1(c.sender));
-        QVERIFY(sender);
-        QObject::disconnect(sender, (QByteArray("2") + c.signal).constData(), &probe,
-                            (QByteArray("1") + c.slot).constData());
-    }
-    const auto objects = probe.findChildren<QObject *>();
-    for (QObject *o : objects) {
-        if (o->objectName().isEmpty() || o->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        QVERIFY2(!QObject::disconnect(o, nullptr, &probe, nullptr), qPrintable(o->objectName()));
-    }
 }
 
 void FormTest::windowAndMenus()
@@ -436,150 +393,6 @@ void FormTest::buttonGroups()
     }
     QCOMPARE(actual, members);
     QCOMPARE(window_->findChildren<QButtonGroup *>().size(), 14);
-}
-
-void FormTest::texts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("mainText");
-    QTest::addColumn<QString>("compactText");
-    auto row = [](const char *name, const char *main, const char *compact) {
-        QTest::newRow(name) << name << main << compact;
-    };
-    row("automixEDID", "AUTOMIX: Allow KORVALISto create the EDID table",
-        "AUTOMIX: Allow KORVALIS to create the EDID table");
-    row("cb2cForce", "2.0 Stereo", "2.0");
-    row("customEDID", "CUSTOM Select:", "CUSTOM:");
-    row("cbHdr", "HDR packet", "HDR");
-    row("cbYUV", "Allow YCbCr", "YCbCr");
-    row("cb3D", "3D Remove", "No 3D");
-    row("ButReadEDID", "Read Korvalis EDID", "Read EDID");
-    row("pbReadTvEdidA", "Read TV [TOP] EDID", "Read TOP");
-    row("pbReadTvEdidB", "Read TV [BOT] EDID", "Read BOT");
-    row("ButLoadEDID", "Load from File", "Load");
-    row("ButSaveEDID", "Save to File", "Save");
-    row("ButWriteEDID", "Write EDID to Korvalis", "Upload EDID");
-    row("cbHdrForceMode", "FORCE HDR ALWAYS ACTIVE", "FORCE HDR  ACTIVE");
-    row("label_36", "Activate HDR - send the HDR IF below", "Activate HDR - send HDR IF ");
-    row("label_43", "For sender, the SPLIT is enabled for 4k60 444 8bit 600Mhz only",
-        "Split is working as beta test only");
-    // Same in both, with blanks that are easy to lose.
-    row("label_12", " PRIORITY:", " PRIORITY:");
-    row("label_11", "AVR Audio: ", "AVR Audio: ");
-    row("labelFw1", "ver: ", "ver: ");
-    row("labelTitle", "KORVALIS GUI", "KORVALIS GUI");
-    row("labelTitle_2", "<html><head/><body><p><img src=\":/Korvalis_32.png\"/></p></body></html>",
-        "<html><head/><body><p><img src=\":/Korvalis_32.png\"/></p></body></html>");
-}
-
-void FormTest::texts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, mainText);
-    QFETCH(QString, compactText);
-    auto *w = find<QWidget>(name);
-    QVERIFY(w);
-    QString text;
-    if (auto *label = qobject_cast<QLabel *>(w))
-        text = label->text();
-    else if (auto *button = qobject_cast<QAbstractButton *>(w))
-        text = button->text();
-    QCOMPARE(text, Compact ? compactText : mainText);
-}
-
-void FormTest::fonts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("own"); // the widget sets a font of its own
-    QTest::addColumn<int>("pointSize");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<QString>("family"); // empty: not checked
-    auto row = [](const char *name, bool own, int size, bool bold, const char *family = "") {
-        QTest::newRow(name) << name << own << size << bold << family;
-    };
-    if (!Compact) {
-        row("label_3", true, 12, false);
-        row("label_10", true, 10, false);
-        row("autoSwEn", true, 10, false);
-        row("rbEvenOdd", true, 10, false);
-        row("bPrioNorm", true, 8, false);
-        row("bSamHdr", true, 8, false);
-        row("label_8", true, 11, false);
-        row("label_37", true, 11, false);
-        row("label_24", true, 12, false);
-        row("label_4", true, 12, false);
-        row("label_23", true, 9, false);
-        row("label_2", true, 9, false);
-        row("labelTitle", true, 12, true);
-        row("labelTitle_2", true, 12, true);
-        row("IFtext", true, 10, true, "Times New Roman");
-        row("txtHdrIf", true, 10, true, "Times New Roman");
-        row("EDIDtext", true, 8, false, "Courier New");
-        row("cb2cForce", false, 8, false);
-        row("ButWriteEDID", false, 8, false);
-        row("label_29", false, 8, false);
-    } else {
-        row("label_3", true, 6, false);
-        row("labelFw1", true, 6, false);
-        row("cmbInputSel", true, 6, false);
-        row("tabWidget", true, 6, false);
-        row("menubar", true, 6, false);
-        row("menuHelp", true, 6, false);
-        row("statusbar", true, 6, false);
-        row("fixedEDID", true, 6, false);
-        row("label_24", true, 6, false);
-        row("label_23", true, 6, false);
-        row("automixEDID", true, 5, false);
-        row("lblCsc", true, 5, false);
-        row("label_29", true, 5, false);
-        row("label_2", true, 5, false);
-        row("ButWriteEDID", true, 5, false);
-        row("cmbEdidAlgo", true, 5, false);
-        row("cbClearEdid", true, 5, false);
-        row("AVItext", true, 6, true, "Times New Roman");
-        row("labelTitle", true, 10, true);
-        row("labelTitle_2", true, 12, true);
-        row("EDIDtext", true, 6, false, "Courier New");
-        row("cb2cForce", false, 6, false); // from the tab widget
-        row("ButWriteCEC", false, 6, false);
-    }
-}
-
-void FormTest::fonts()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, own);
-    QFETCH(int, pointSize);
-    QFETCH(bool, bold);
-    QFETCH(QString, family);
-    auto *w = find<QWidget>(name);
-    QVERIFY(w);
-    QCOMPARE(w->testAttribute(Qt::WA_SetFont), own);
-    QCOMPARE(w->font().pointSize(), pointSize);
-    QCOMPARE(w->font().bold(), bold);
-    if (!family.isEmpty())
-        QCOMPARE(w->font().family(), family);
-}
-
-void FormTest::toolTips_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("tip");
-    const QString only600 = QStringLiteral("Enabled for 600MHz inputs only");
-    for (const char *name : {"enable420", "enableHPDFORCE", "enableAVR", "rbSender", "rbLeftRight"})
-        QTest::newRow(name) << name << only600;
-    for (const char *name : {"disable420", "disableHPDFORCE", "disableAVR", "rbReceiver",
-                             "rbEvenOdd", "CECtext", "cbSplitEn"})
-        QTest::newRow(name) << name << QString();
-}
-
-void FormTest::toolTips()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, tip);
-    auto *w = find<QWidget>(name);
-    QVERIFY(w);
-    QCOMPARE(w->toolTip(), tip);
 }
 
 void FormTest::audioCheckBoxesAreIndependent()

@@ -3,7 +3,7 @@
 // replug shows the new unit's own state, a refused open waits for the next arrival.
 #include "FakeClock.h"
 #include "FakePrompts.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "TestWindow.h"
 #include "device/DeviceWatcher.h"
@@ -62,7 +62,7 @@ struct Rig {
     FakeClock clock;
     DeviceModel unitA{clock}, unitB{clock};
     DeviceModel *serving = &unitA;
-    FakeUsbApi usb{clock};
+    ModelUsbApi usb{clock};
     RecordingAlerts alerts;
     DeviceLink link{usb, clock, alerts};
     FakePrompts prompts;
@@ -260,7 +260,7 @@ private slots:
         QFETCH(QString, other);
         QFETCH(bool, otherTakesOver);
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         usb.devices = {FakeDevice{"2023", false, 0, 0, "1-4"},
                        FakeDevice{"2023", false, 0, 0, "1-5"}};
         RecordingAlerts alerts;
@@ -292,7 +292,7 @@ private slots:
     void arrivalBeforeTheWatcherStarts()
     {
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         RecordingAlerts alerts;
         DeviceLink link(usb, clock, alerts);
         session::DeviceWorker worker(link, session::DeviceWorker::Mode::Inline);

@@ -1,6 +1,6 @@
 #include "status/StatusDecoder.h"
 #include "FakeClock.h"
-#include "FakeUsbApi.h"
+#include "sim/ModelUsbApi.h"
 #include "RecordingAlerts.h"
 #include "session/DeviceSession.h"
 #include "device/DeviceLink.h"
@@ -344,7 +344,7 @@ private slots:
         QFETCH(QString, source);
 
         FakeClock clock;
-        FakeUsbApi usb(clock);
+        ModelUsbApi usb(clock);
         RecordingAlerts alerts;
         DeviceLink link(usb, clock, alerts);
         usb.devices = {{"2023"}};
@@ -379,30 +379,6 @@ private slots:
         QTest::addColumn<QString>("shortName");
         QTest::addColumn<QString>("description");
 
-        QTest::newRow("0 bypass") << 0 << "bypass"
-                                  << "";
-        QTest::newRow("20") << 20 << "1080i25"
-                            << "1920x1080i50";
-        QTest::newRow("39 shares 20's description") << 39 << "1080i25_"
-                                                    << "1920x1080i50";
-        for (int code = 65; code <= 80; ++code)
-            QTest::addRow("%d repeats 64", code) << code << "1080p100"
-                                                 << "1920x1080p100";
-        QTest::newRow("91 without width") << 91 << "1080p100"
-                                          << "1080p100";
-        QTest::newRow("92 without width") << 92 << "1080p120"
-                                          << "1080p120";
-        const char *const fourK[] = {"4kx2k25", "4kx2k30", "4kx2k50", "4kx2k60"};
-        const char *const rates[] = {"24", "25", "30", "50", "60"};
-        QTest::newRow("98") << 98 << "4kx2ksmp24"
-                            << "4096x2160p24";
-        for (int i = 0; i < 4; ++i)
-            QTest::addRow("%d 4096 wide", 99 + i)
-                << 99 + i << fourK[i] << QStringLiteral("4096x2160p%1").arg(rates[i + 1]);
-        for (int i = 0; i < 5; ++i)
-            QTest::addRow("%d repeats %d", 103 + i, 93 + i)
-                << 103 + i << QStringLiteral("4kx2k%1").arg(rates[i])
-                << QStringLiteral("3840x2160p%1").arg(rates[i]);
         for (int code : {108, 109, 255, 256, 65535})
             QTest::addRow("%d beyond the table", code) << code << ""
                                                        << "";
