@@ -358,7 +358,7 @@ QString openFailureLine(OpenFailure failure, const QByteArray &id)
         return QStringLiteral("no KORVALIS device with id %1 is connected ('korvalis-cli list' "
                               "shows what is)")
             .arg(QString::fromLocal8Bit(id));
-    return openFailureMessage(failure);
+    return session::openFailureMessage(failure);
 }
 
 // Prints the devices present, then each arrival and departure as it comes, until interrupted.

@@ -1,7 +1,5 @@
 #include "device/OpenFailure.h"
 
-#include <QCoreApplication>
-
 OpenFailure openFailureOf(int openStatus)
 {
     switch (openStatus) {
@@ -17,25 +15,4 @@ OpenFailure openFailureOf(int openStatus)
     default:
         return OpenFailure::Other;
     }
-}
-
-QString openFailureMessage(OpenFailure failure)
-{
-    switch (failure) {
-    case OpenFailure::NoPermission:
-        return QCoreApplication::translate(
-            "DeviceLink", "KORVALIS USB device found, but this user may not open it: install the "
-                          "udev rule 70-korvalis.rules (see README), then replug the device");
-    case OpenFailure::InUse:
-        return QCoreApplication::translate(
-            "DeviceLink", "KORVALIS USB device found, but another program is using it: close "
-                          "that program, then start this one again");
-    case OpenFailure::Other:
-        return QCoreApplication::translate("DeviceLink",
-                                           "KORVALIS USB device found, but it could not be opened");
-    case OpenFailure::None:
-    case OpenFailure::NotConnected:
-        break;
-    }
-    return QString();
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 // Non-zero statuses the real and virtual USB backends share, so that callers can tell why an
 // operation failed whichever backend served it.
 namespace usbstatus
@@ -24,6 +22,3 @@ enum : int {
 enum class OpenFailure { None, NotConnected, NoPermission, InUse, Other };
 
 OpenFailure openFailureOf(int openStatus);
-// The line for the status bar and standard error; empty when there is nothing to add to the
-// warning boxes.
-QString openFailureMessage(OpenFailure failure);

@@ -1,6 +1,8 @@
 #include "session/Steps.h"
 
 #include "device/DeviceLink.h"
+
+#include <QCoreApplication>
 #include "settings/Catalog.h"
 
 namespace session
@@ -108,6 +110,27 @@ QString failureWords(const Step &s)
         return QStringLiteral("the %1 was given values the device cannot take").arg(what);
     case cmd::Result::Stopped:
         return QStringLiteral("the %1 was stopped: the program is closing").arg(what);
+    }
+    return QString();
+}
+
+QString openFailureMessage(OpenFailure failure)
+{
+    switch (failure) {
+    case OpenFailure::NoPermission:
+        return QCoreApplication::translate(
+            "DeviceLink", "KORVALIS USB device found, but this user may not open it: install the "
+                          "udev rule 70-korvalis.rules (see README), then replug the device");
+    case OpenFailure::InUse:
+        return QCoreApplication::translate(
+            "DeviceLink", "KORVALIS USB device found, but another program is using it: close "
+                          "that program, then start this one again");
+    case OpenFailure::Other:
+        return QCoreApplication::translate("DeviceLink",
+                                           "KORVALIS USB device found, but it could not be opened");
+    case OpenFailure::None:
+    case OpenFailure::NotConnected:
+        break;
     }
     return QString();
 }

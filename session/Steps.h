@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/CommandPrimitives.h"
+#include "device/OpenFailure.h"
 
 #include <QList>
 #include <QString>
@@ -48,5 +49,9 @@ QString stepName(const Step &step);
 // Why a step failed, as one line for a person ("the device did not answer the settings read
 // within 4000 ms"); empty for a step that was done.
 QString failureWords(const Step &step);
+
+// Why a found device could not be opened, for the status bar and standard error; empty when
+// there is nothing to add to the warning boxes.
+QString openFailureMessage(OpenFailure failure);
 
 } // namespace session
