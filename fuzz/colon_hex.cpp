@@ -13,12 +13,11 @@
 #include "FuzzReader.h"
 #include "FuzzDevice.h"
 #include "NoAlerts.h"
-#include "cec_infoframes/CecCommands.h"
 #include "cec_infoframes/ColonHex.h"
-#include "cec_infoframes/EntryRequest.h"
+#include "cec_infoframes/EntryParse.h"
 #include "cec_infoframes/EntryText.h"
-#include "cec_infoframes/InfoframeCommands.h"
 #include "device/DeviceLink.h"
+#include "session/DeviceSession.h"
 
 #include <QByteArray>
 #include <QString>
@@ -85,19 +84,20 @@ std::uint8_t checkParse(const QByteArray &text, std::uint8_t scanLength, Mode mo
     return count;
 }
 
-cecif::Outcome runOperation(int caller, DeviceLink &link, const QString &text, bool lp,
-                            bool replaceAvi)
+// The caller's operation with the bytes its front end hands over.
+session::Step runOperation(int caller, session::DeviceSession &s, const QByteArray &bytes, bool lp,
+                           bool replaceAvi)
 {
-    std::array<std::uint8_t, cmd::SettingsBytes> settings{};
+    settings::SettingBytes settings{};
     switch (caller) {
     case 0:
-        return cecif::sendCec(link, text);
+        return s.sendCec(bytes);
     case 1:
-        return cecif::storeCec(link, text, lp ? cecif::CecButton::Lp : cecif::CecButton::Sp);
+        return s.storeCec(bytes, lp ? session::CecButton::Lp : session::CecButton::Sp);
     case 2:
-        return cecif::sendHdrInfoframe(link, text);
+        return s.sendHdr(bytes);
     default:
-        return cecif::sendAviInfoframe(link, text, replaceAvi, settings);
+        return s.sendAvi(bytes, replaceAvi, settings);
     }
 }
 
@@ -157,8 +157,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The caller refuses a text outside its limits, one with a bad character in a pair and, when
     // it parses, one without pairs.
-    const cecif::Entry entry = cecif::entryRequest(text, caller.limits, caller.mode, caller.code);
-    const std::optional<colonhex::BadChar> bad = cecif::badCharOf(text, caller.limits);
+    const colonhex::Entry entry = colonhex::parseEntry(text, caller.limits, caller.mode);
+    // Which characters are bad does not depend on the mode.
+    const std::optional<colonhex::BadChar> bad = colonhex::parseEntry(text, caller.limits).badChar;
     FUZZ_CHECK(bad.has_value() == entry.badChar.has_value());
     if (bad)
         FUZZ_CHECK(bad->position >= 1 && bad->position <= text.size() + 1 &&
@@ -172,14 +173,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     std::optional<cmd::Request> request;
     if (caller.parses) {
-        request = entry.request;
-        FUZZ_CHECK(request.has_value() == !refused);
-        if (request) {
+        FUZZ_CHECK(entry.ok() == !refused);
+        if (entry.ok()) {
             const std::uint8_t count =
                 colonhex::parseColonHex(prepared, out, std::uint8_t(prepared.size()), caller.mode)
                     .count;
-            FUZZ_CHECK(requestBytes(*request) ==
-                       requestBytes(cmd::payloadWrite(caller.code, out.data(), count)));
+            FUZZ_CHECK(entry.bytes->size() == count &&
+                       std::equal(out.begin(), out.begin() + count, entry.bytes->begin(),
+                                  [](std::uint8_t a, char b) { return a == std::uint8_t(b); }));
+            request = cmd::payloadWrite(
+                caller.code, reinterpret_cast<const std::uint8_t *>(entry.bytes->constData()),
+                std::size_t(entry.bytes->size()));
         }
     } else if (!refused) {
         const std::uint8_t code = (selector & 0x10) ? cmd::CecStore2 : cmd::CecStore1;
@@ -187,22 +191,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                 std::size_t(prepared.size()));
     }
 
-    // The real operation on an open device: nothing at all goes out for a refused text.
+    // A refused text never reaches the device: the front ends parse before they post.
+    if (refused)
+        return 0;
+    // The real operation on an open device, with what the front end hands over.
     FuzzClock clock;
     FuzzDevice usb(in, clock);
     NoAlerts alerts;
     DeviceLink link(usb, clock, alerts);
-    std::uint32_t index = 0;
-    FUZZ_CHECK(link.findDevice("2023", index) == 1 && link.openDevice(index) == 1);
-    const cecif::Outcome outcome =
-        runOperation(callerIndex, link, text, selector & 0x10, selector & 0x20);
+    session::DeviceSession device(link);
+    FUZZ_CHECK(device.open("2023") == OpenFailure::None);
+    const session::Step step = runOperation(callerIndex, device, caller.parses ? *entry.bytes : prepared,
+                                            selector & 0x10, selector & 0x20);
     FUZZ_CHECK(!usb.violation);
-    if (refused) {
-        FUZZ_CHECK(usb.writes.isEmpty() && !usb.last.written);
-        FUZZ_CHECK(!outcome.result);
-        FUZZ_CHECK(outcome.status == cecif::refused(entry, caller.limits).status);
-        return 0;
-    }
+    FUZZ_CHECK(step.result != cmd::Result::BadInput);
     FUZZ_CHECK(!usb.writes.isEmpty() && request);
     const ModelUsbApi::Exchange &first = usb.earlier.empty() ? usb.last : usb.earlier.front();
     FUZZ_CHECK(first.request == requestBytes(*request));

@@ -7,8 +7,8 @@
 #include "FuzzReader.h"
 #include "FuzzDevice.h"
 #include "NoAlerts.h"
-#include "device/CommandPrimitives.h"
 #include "device/DeviceLink.h"
+#include "session/DeviceSession.h"
 #include "status/StatusDecoder.h"
 
 #include <QRegularExpression>
@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzDevice usb(in, clock);
     NoAlerts alerts;
     DeviceLink link(usb, clock, alerts);
-    CommandPrimitives primitives(link, StatusSink());
-    std::uint32_t index = 0;
-    FUZZ_CHECK(link.findDevice("2023", index) == 1 && link.openDevice(index) == 1);
+    session::DeviceSession device(link);
+    FUZZ_CHECK(device.open("2023") == OpenFailure::None);
 
-    const StatusBlocks blocks = readStatusBlocks(primitives);
+    const session::DeviceSession::Status status = device.readStatus();
+    const StatusBlocks &blocks = status.blocks;
     FUZZ_CHECK(usb.writes.size() == 4 && usb.earlier.size() == 3 && !usb.violation);
     std::vector<ModelUsbApi::Exchange> arrived = usb.earlier;
     arrived.push_back(usb.last);
@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The gating read alone decides; it cannot succeed without an echo that arrived.
     const std::optional<StatusTexts> texts = decodeStatus(blocks);
+    FUZZ_CHECK(texts.has_value() == status.step.ok());
     const ModelUsbApi::Exchange &gating = arrived.back();
     if (!gating.readCalled || gating.delivered.empty() || gating.delivered[0] != 0xE0)
         FUZZ_CHECK(!texts);

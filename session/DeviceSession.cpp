@@ -121,7 +121,7 @@ std::optional<QByteArray> DeviceSession::readStoredAvi()
 DeviceSession::Status DeviceSession::readStatus()
 {
     Status out;
-    StatusBlocks blocks;
+    StatusBlocks &blocks = out.blocks;
     const auto read = [this](int index, int length, cmd::ReplyBuffer &into) {
         const Step s = record(Op::InfoBlockRead, primitives_.readInfoBlock(index, into, length),
                               index);

@@ -114,7 +114,8 @@ public:
     std::optional<QByteArray> readStoredAvi(); // its 13 AVI data bytes
 
     struct Status {
-        Step step{Op::InfoBlockRead};
+        Step step{Op::InfoBlockRead}; // the gating read: only it decides
+        StatusBlocks blocks;          // as they came, zeros where nothing did
         status::Values values;
         StatusTexts texts;
     };
