@@ -23,13 +23,15 @@ DeviceLink::DeviceLink(UsbApi &usb, Clock &clock, Alerts &alerts)
 {
 }
 
-std::vector<std::uint32_t> DeviceLink::devicesWithId(const QByteArray &id)
+std::vector<std::uint32_t> DeviceLink::devicesWithId(const QByteArray &id, const QString &where)
 {
     std::vector<std::uint32_t> found;
     std::uint32_t count = 0;
     if (usb_.getNumDevices(&count) != 0)
         return found;
     for (std::uint32_t i = 0; i < count; ++i) {
+        if (!where.isEmpty() && usb_.where(i) != where)
+            continue;
         char buffer[UsbApi::StringBufferSize] = {};
         if (usb_.getProductString(i, buffer, 0) != 0)
             continue;
@@ -54,7 +56,7 @@ std::uint8_t DeviceLink::findDevice(QByteArray idOrPath, std::uint32_t &index)
     }
     id[sizeof id - 1] = '\0'; // never trust the terminator
     index = *found;
-    // After a loss the unit is looked for again by its identification string.
+    // After a loss the unit is looked for again at its place, with its identification string.
     foundId_ = QByteArray(id);
     where_ = usb_.where(*found);
     openFailure_ = OpenFailure::None;
@@ -93,8 +95,15 @@ void DeviceLink::dropLostDevice()
 void DeviceLink::reopenLostDevice()
 {
     // Quiet: this runs before every exchange while the device is away, the poll's included.
+    // Only the lost unit is taken, back at its own place: another unit with the same id is
+    // never taken for it (with two plugged in, the rest of a tick and the clicks queued would
+    // go to the other). Where the library cannot tell places, the id decides, and only while
+    // one unit alone has it.
+    const std::vector<std::uint32_t> candidates = devicesWithId(foundId_, where_);
+    if (where_.isEmpty() && candidates.size() != 1)
+        return;
     // The departed device may still be listed for a while: every match is tried.
-    for (std::uint32_t index : devicesWithId(foundId_)) {
+    for (std::uint32_t index : candidates) {
         UsbApi::Handle handle = UsbApi::NoHandle;
         if (usb_.open(index, &handle) == 0) {
             handle_ = handle;

@@ -72,7 +72,8 @@ public:
     // Where the unit the last findDevice chose sits; empty when the library cannot tell.
     const QString &deviceWhere() const { return where_; }
     // The open device stopped taking requests (unplugged): its handle was closed, and each
-    // exchange first tries, without alerts, to find and open it again.
+    // exchange first tries, without alerts, to find and open it again at its own place
+    // (deviceWhere; without one, by its id while only one unit has it).
     bool deviceLost() const { return lost_; }
     std::uint8_t busy() const { return busy_; }
     const ExchangeInfo &lastExchange() const { return last_; }
@@ -82,7 +83,8 @@ public:
     UsbApi &usb() { return usb_; }
 
 private:
-    std::vector<std::uint32_t> devicesWithId(const QByteArray &id);
+    // Indexes of the units with `id`; with `where` not empty, only of the one at that place.
+    std::vector<std::uint32_t> devicesWithId(const QByteArray &id, const QString &where);
     void dropLostDevice();
     void reopenLostDevice();
 

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <poll.h>
 #include <vector>
 
 // One device the watcher follows.
@@ -28,4 +30,15 @@ public:
     virtual std::vector<DeviceEvent> poll(int maxWaitMs) = 0;
     // The devices present after the last poll (or the first look, right after construction).
     virtual std::vector<WatchedDevice> present() const = 0;
+
+    // For a caller that waits in its own event loop instead of inside poll(): when one of
+    // `descriptors` is ready, or after `dueInMs` (-1: never) even if none is, poll(0) has
+    // something to do. Asked anew after every poll: both change.
+    struct WaitSet {
+        std::vector<pollfd> descriptors;
+        int dueInMs = -1;
+    };
+    virtual WaitSet waitSet() { return {}; }
+    // Called, from any thread, when the descriptors changed outside a poll.
+    virtual void setWakeUp(std::function<void()> wakeUp) { (void)wakeUp; }
 };

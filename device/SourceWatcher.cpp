@@ -54,11 +54,29 @@ void SourceWatcher::look(Tracked &t, std::vector<DeviceEvent> &events)
     t.lastScan = clock_.tickCount();
 }
 
-bool SourceWatcher::rescanDue(const Tracked &t, std::uint32_t now) const
+bool SourceWatcher::rescans(const Tracked &t) const
 {
-    // Event-driven sources are looked at anew too: a hotplug event can be lost (libusb reports
-    // no departure of a device it never listed), and the look is a cheap read of sysfs.
-    return now - t.lastScan >= RescanMs;
+    // An event-driven source needs no periodic look, with one exception: a device libusb never
+    // listed (it went before libusb got to it, or libusb could not read it) is seen in sysfs
+    // but its departure would never be reported. While the source holds such a device, its
+    // looks are periodic; they stop once libusb lists it or sysfs no longer shows it. Nothing
+    // else is looked at periodically: a lost arrival is of a unit libusb does not list, which
+    // the library could not open anyway.
+    return !t.source->eventDriven() ||
+           std::any_of(t.known.begin(), t.known.end(),
+                       [](const DeviceSource::Seen &s) { return s.untold; });
+}
+
+int SourceWatcher::rescanInMs(const Tracked &t, std::uint32_t now) const
+{
+    const std::uint32_t since = now - t.lastScan;
+    int due = rescans(t) ? int(RescanMs - std::min(RescanMs, since)) : -1;
+    const int again = t.source->lookAgainMs();
+    if (again >= 0) {
+        const int soon = int(std::uint32_t(again) - std::min(std::uint32_t(again), since));
+        due = due < 0 ? soon : std::min(due, soon);
+    }
+    return due;
 }
 
 std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
@@ -71,7 +89,7 @@ std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
         const std::uint32_t now = clock_.tickCount();
         for (Tracked &t : sources_) {
             const bool changed = t.source->drain();
-            if (changed || rescanDue(t, now))
+            if (changed || rescanInMs(t, now) == 0)
                 look(t, events);
         }
         const std::uint32_t elapsed = std::max(now - start, waited);
@@ -80,7 +98,9 @@ std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
         std::uint32_t wait = limit - elapsed;
         std::vector<pollfd> fds;
         for (Tracked &t : sources_) {
-            wait = std::min(wait, RescanMs - std::min(RescanMs, now - t.lastScan));
+            const int due = rescanInMs(t, now);
+            if (due >= 0)
+                wait = std::min(wait, std::uint32_t(due));
             t.source->descriptors(fds);
         }
         if (fds.empty()) {
@@ -93,6 +113,25 @@ std::vector<DeviceEvent> SourceWatcher::poll(int maxWaitMs)
         if (ready <= 0)
             waited += wait;
     }
+}
+
+DeviceWatcher::WaitSet SourceWatcher::waitSet()
+{
+    WaitSet set;
+    const std::uint32_t now = clock_.tickCount();
+    for (Tracked &t : sources_) {
+        t.source->descriptors(set.descriptors);
+        const int due = rescanInMs(t, now);
+        if (due >= 0)
+            set.dueInMs = set.dueInMs < 0 ? due : std::min(set.dueInMs, due);
+    }
+    return set;
+}
+
+void SourceWatcher::setWakeUp(std::function<void()> wakeUp)
+{
+    for (Tracked &t : sources_)
+        t.source->setWakeUp(wakeUp);
 }
 
 std::vector<WatchedDevice> SourceWatcher::present() const

@@ -10,7 +10,11 @@
 class Clock;
 
 // The watcher over one or more device sources: it compares each look with the last one, so
-// repeated or unmatched notifications never make an event of their own.
+// repeated or unmatched notifications never make an event of their own. An event-driven source
+// is looked at only when its descriptors tell of something; a source that cannot tell (no
+// libusb hotplug, no socket directory to watch), or that holds a device whose departure it
+// would not tell, is looked at anew every RescanMs; one that saw a device half made (a socket
+// not yet listening) asks for the next look itself (DeviceSource::lookAgainMs).
 class SourceWatcher : public DeviceWatcher
 {
 public:
@@ -23,6 +27,8 @@ public:
 
     std::vector<DeviceEvent> poll(int maxWaitMs) override;
     std::vector<WatchedDevice> present() const override;
+    WaitSet waitSet() override;
+    void setWakeUp(std::function<void()> wakeUp) override;
 
 private:
     struct Tracked {
@@ -31,7 +37,9 @@ private:
         std::uint32_t lastScan = 0;
     };
     void look(Tracked &t, std::vector<DeviceEvent> &events);
-    bool rescanDue(const Tracked &t, std::uint32_t now) const;
+    bool rescans(const Tracked &t) const;
+    // Milliseconds until `t` is due for a rescan; -1 when it needs none.
+    int rescanInMs(const Tracked &t, std::uint32_t now) const;
 
     Clock &clock_;
     QByteArray id_;

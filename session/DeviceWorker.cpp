@@ -5,7 +5,9 @@
 #include "session/AlertQueue.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 
 namespace session
 {
@@ -16,6 +18,8 @@ DeviceWorker::DeviceWorker(DeviceLink &link, Mode mode, AlertQueue *alerts)
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &DeviceWorker::requestTick);
     watchTimer_ = new QTimer(this);
+    watchTimer_->setSingleShot(true);
+    watchTimer_->setTimerType(Qt::PreciseTimer); // never early: a look due is a look made
     connect(watchTimer_, &QTimer::timeout, this, &DeviceWorker::requestDeviceCheck);
     if (mode_ == Mode::Threaded) {
         thread_.setObjectName(QStringLiteral("device"));
@@ -128,7 +132,9 @@ void DeviceWorker::watch(std::function<std::unique_ptr<DeviceWatcher>()> make, Q
         watcher_ = make();
         if (!watcher_)
             return;
-        watchTimer_->start(WatchIntervalMs);
+        // The watcher's library may change its descriptors on a thread of its own.
+        watcher_->setWakeUp([this] { requestDeviceCheck(); });
+        followWatcher();
         // Plugged in between the launch's look and the watcher's first: it counts as arrived.
         if (!window_.connected() && lastFailure_ == OpenFailure::NotConnected &&
             !watcher_->present().empty())
@@ -184,6 +190,57 @@ void DeviceWorker::checkDevices()
     if (!window_.connected() && (arrived || (left && !watcher_->present().empty())))
         runStartUp(true);
     deliverAlerts();
+    followWatcher();
+}
+
+void DeviceWorker::followWatcher()
+{
+    if (!watcher_)
+        return;
+    const DeviceWatcher::WaitSet wait = watcher_->waitSet();
+    std::vector<QSocketNotifier *> kept;
+    const auto follow = [&](int fd, QSocketNotifier::Type type) {
+        const auto same = [&](QSocketNotifier *n) {
+            return n->socket() == fd && n->type() == type;
+        };
+        auto found = std::find_if(notifiers_.begin(), notifiers_.end(), same);
+        if (found != notifiers_.end()) {
+            kept.push_back(*found);
+            notifiers_.erase(found);
+            return;
+        }
+        auto *n = new QSocketNotifier(fd, type, this);
+        connect(n, &QSocketNotifier::activated, this, &DeviceWorker::descriptorReady);
+        kept.push_back(n);
+    };
+    for (const pollfd &p : wait.descriptors) {
+        if (p.events & POLLIN)
+            follow(p.fd, QSocketNotifier::Read);
+        if (p.events & POLLOUT)
+            follow(p.fd, QSocketNotifier::Write);
+    }
+    // Descriptors the watcher no longer names (perhaps closed already). Never deleted at once:
+    // this may run inside one of their signals.
+    for (QSocketNotifier *n : notifiers_) {
+        n->setEnabled(false);
+        n->deleteLater();
+    }
+    notifiers_ = std::move(kept);
+    for (QSocketNotifier *n : notifiers_)
+        n->setEnabled(true);
+    if (wait.dueInMs >= 0)
+        watchTimer_->start(std::max(wait.dueInMs, 1));
+    else
+        watchTimer_->stop();
+}
+
+void DeviceWorker::descriptorReady()
+{
+    // Quiet until the look has taken what is there: the descriptor stays ready meanwhile, and
+    // the look may wait behind a long job.
+    for (QSocketNotifier *n : notifiers_)
+        n->setEnabled(false);
+    requestDeviceCheck();
 }
 
 void DeviceWorker::requestTick()
@@ -260,6 +317,8 @@ void DeviceWorker::stop()
             [this, home] {
                 timer_->stop();
                 watchTimer_->stop();
+                qDeleteAll(notifiers_); // before the descriptors close with the watcher
+                notifiers_.clear();
                 watcher_.reset();
                 moveToThread(home);
                 thread_.quit();
@@ -269,6 +328,8 @@ void DeviceWorker::stop()
     } else {
         timer_->stop();
         watchTimer_->stop();
+        for (QSocketNotifier *n : notifiers_)
+            n->setEnabled(false);
     }
     timerRunning_ = false;
     link_.closeDevice();

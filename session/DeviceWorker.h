@@ -11,10 +11,12 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class DeviceLink;
 class DeviceWatcher;
 struct WatchedDevice;
+class QSocketNotifier;
 class QTimer;
 
 namespace session
@@ -32,7 +34,6 @@ class DeviceWorker : public QObject
 
 public:
     enum class Mode { Threaded, Inline };
-    static constexpr int WatchIntervalMs = 50;
 
     // `alerts`: where the link's warnings collect (the link's own Alerts), or nullptr when the
     // link shows them itself.
@@ -65,6 +66,8 @@ public:
     // Follows the device's arrivals and departures with the watcher `make` builds (on the
     // device thread): an arrival without a device runs the start-up again, delivered to the
     // start-up's `done`; a departure of the open unit closes it and is delivered to `gone`.
+    // The thread looks at the watcher only when one of its descriptors is ready or a rescan is
+    // due (DeviceWatcher::waitSet): idle, it sleeps.
     void watch(std::function<std::unique_ptr<DeviceWatcher>()> make, QObject *context,
                std::function<void()> gone);
 
@@ -80,7 +83,7 @@ public:
 
     // Queues one poll tick, as the timer does (tests).
     void requestTick();
-    // Queues one look at the watcher, as its timer does (tests).
+    // Queues one look at the watcher, as a ready descriptor or a due rescan does (tests).
     void requestDeviceCheck();
     bool pollTimerRunning() const;
     int pollIntervalMs() const;
@@ -101,6 +104,9 @@ private:
     void startTimer(int intervalMs);
     void runStartUp(bool afterArrival);
     void checkDevices();
+    // After each look: notifiers for the watcher's descriptors, the timer for its next rescan.
+    void followWatcher();
+    void descriptorReady();
     void deliverAlerts();
     void deliver(const QPointer<QObject> &context, std::function<void()> call);
 
@@ -111,7 +117,8 @@ private:
     WindowSession window_;
     QThread thread_;
     QTimer *timer_ = nullptr;
-    QTimer *watchTimer_ = nullptr;
+    QTimer *watchTimer_ = nullptr; // single shot, at the watcher's next rescan
+    std::vector<QSocketNotifier *> notifiers_;
     std::unique_ptr<DeviceWatcher> watcher_;
     bool watchQueued_ = false;
     QByteArray chosen_;

@@ -30,6 +30,7 @@ namespace
 
 constexpr int kRuns = 10;
 constexpr int kGiveUpMs = 5000;
+constexpr int kMaxPauseMs = 50; // before each plug and unplug
 
 // Milliseconds until `reached`, the window's events running meanwhile; -1 after kGiveUpMs.
 double msUntil(const QElapsedTimer &t, const std::function<bool()> &reached)
@@ -69,7 +70,7 @@ void bench(const char *name, PlugRig &rig, Clock &clock)
     const auto randomPause = [] {
         QElapsedTimer pause;
         pause.start();
-        const auto ms = QRandomGenerator::global()->bounded(session::DeviceWorker::WatchIntervalMs);
+        const auto ms = QRandomGenerator::global()->bounded(kMaxPauseMs);
         msUntil(pause, [&] { return pause.elapsed() >= ms; });
     };
     std::vector<double> arrive, depart;

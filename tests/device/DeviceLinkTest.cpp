@@ -11,6 +11,8 @@ const QByteArray Request = QByteArray::fromHex("1104e0");
 
 } // namespace
 
+Q_DECLARE_METATYPE(FakeDevice)
+
 class DeviceLinkTest : public QObject
 {
     Q_OBJECT
@@ -273,6 +275,82 @@ private slots:
         QCOMPARE(bytes(reply, 4), QByteArray::fromHex("e0112233"));
         QCOMPARE(rig->link.deviceIndex(), 1u);
         QVERIFY(rig->link.isOpen() && !rig->link.deviceLost());
+        QVERIFY(rig->alerts.shown.isEmpty());
+    }
+
+    // Two units with the id; the one opened (named by its place, or the first) is lost. Only
+    // that unit, back at its own place, is opened again: never the other one. Where the
+    // library tells no places, the id decides only while one unit alone has it.
+    void lostUnitIsReopenedOnlyAtItsPlace_data()
+    {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QList<FakeDevice>>("before");
+        QTest::addColumn<QList<FakeDevice>>("after");
+        QTest::addColumn<int>("reopened"); // index in `after`; -1: nothing opened
+
+        const FakeDevice a{"2023", false, 0, 0, "1-4.2"}, b{"2023", false, 0, 0, "1-4.3"};
+        const FakeDevice bare{"2023"}, other{"7777"};
+        QTest::newRow("same place back")
+            << QByteArray("1-4.2") << QList<FakeDevice>{b, a} << QList<FakeDevice>{a, b} << 0;
+        QTest::newRow("only the other unit present")
+            << QByteArray("1-4.2") << QList<FakeDevice>{a, b} << QList<FakeDevice>{b} << -1;
+        QTest::newRow("both present: the one at the old place")
+            << QByteArray("1-4.2") << QList<FakeDevice>{a, b} << QList<FakeDevice>{b, a} << 1;
+        QTest::newRow("by id: the first, back at its place")
+            << QByteArray("2023") << QList<FakeDevice>{a, b} << QList<FakeDevice>{b, a} << 1;
+        QTest::newRow("by id: only the other unit present")
+            << QByteArray("2023") << QList<FakeDevice>{a, b} << QList<FakeDevice>{b} << -1;
+        QTest::newRow("another id at the old place")
+            << QByteArray("1-4.2") << QList<FakeDevice>{a, b}
+            << QList<FakeDevice>{FakeDevice{"7777", false, 0, 0, "1-4.2"}, b} << -1;
+        QTest::newRow("no places, one unit with the id")
+            << QByteArray("2023") << QList<FakeDevice>{bare} << QList<FakeDevice>{other, bare} << 1;
+        QTest::newRow("no places, two units with the id")
+            << QByteArray("2023") << QList<FakeDevice>{bare} << QList<FakeDevice>{bare, bare} << -1;
+    }
+    void lostUnitIsReopenedOnlyAtItsPlace()
+    {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QList<FakeDevice>, before);
+        QFETCH(QList<FakeDevice>, after);
+        QFETCH(int, reopened);
+        rig->usb.devices = before;
+        std::uint32_t index = 99;
+        QVERIFY(rig->link.findDevice(chosen, index));
+        QVERIFY(rig->link.openDevice(index));
+        // Unplugged: the tick's write fails and the handle is dropped.
+        rig->usb.failWrites = true;
+        cmd::ReplyBuffer reply{};
+        QCOMPARE(send(reply), std::uint8_t(0));
+        QVERIFY(rig->link.deviceLost());
+
+        rig->usb.failWrites = false;
+        rig->usb.devices = after;
+        const int opens = rig->usb.opens;
+        const qsizetype writes = rig->usb.writes.size();
+        for (int exchange = 0; exchange < 3; ++exchange) { // the rest of the tick, the clicks
+            rig->usb.script = {ScriptedReply::of(QByteArray::fromHex("e0112233"))};
+            reply.fill(0);
+            QCOMPARE(send(reply), std::uint8_t(1));
+            if (reopened < 0) {
+                QVERIFY(!rig->link.lastExchange().deviceOpen);
+                QCOMPARE(reply[0], std::uint8_t(0)); // untouched: nothing answered
+            } else {
+                QCOMPARE(bytes(reply, 4), QByteArray::fromHex("e0112233"));
+            }
+        }
+        if (reopened < 0) {
+            QCOMPARE(rig->usb.opens, opens);
+            QCOMPARE(rig->usb.writes.size(), writes);
+            QVERIFY(!rig->link.isOpen());
+            QVERIFY(rig->link.deviceLost());
+        } else {
+            QCOMPARE(rig->usb.opens, opens + 1);
+            QCOMPARE(rig->link.deviceIndex(), std::uint32_t(reopened));
+            // Every exchange went to the unit reopened (the fake's handle is 100 + index).
+            const QList<UsbApi::Handle> handles = rig->usb.writeHandles.mid(writes);
+            QCOMPARE(handles, QList<UsbApi::Handle>(3, UsbApi::Handle(100 + reopened)));
+        }
         QVERIFY(rig->alerts.shown.isEmpty());
     }
 

@@ -260,13 +260,21 @@ private slots:
         umockdev_testbed_uevent(testbed_, "/sys/devices/korvalis-test/usb200/200-2", "remove");
         QCOMPARE(link_->transact(reply, read), 0);
         QVERIFY(!link_->lastExchange().replied);
-        // The dead handle is dropped; the device plugged in again is opened by the next
-        // exchange, at its new address, past the stale entry of the old one.
+        // The dead handle is dropped. Its stale entry (still in sysfs) opens no more, and
+        // another unit with the id, at another port, is never taken for it.
         QVERIFY(!link_->isOpen() && link_->deviceLost());
-        add(spec(3, "2023"));
+        add(spec(4, "2023"));
+        QCOMPARE(link_->transact(reply, read), 1);
+        QVERIFY(!link_->lastExchange().deviceOpen);
+        // Plugged in again at its port: the next exchange opens it, at its new address.
+        d.removeFrom(testbed_);
+        UsbfsDeviceSpec back = spec(3, "2023");
+        back.port = "2";
+        add(back);
         QCOMPARE(link_->transact(reply, read), 1);
         QVERIFY(link_->lastExchange().replied);
-        QCOMPARE(requestsSeen(1), 1);
+        QCOMPARE(requestsSeen(2), 1);
+        QCOMPARE(requestsSeen(1), 0);
         QVERIFY(alerts_.shown.isEmpty());
     }
 

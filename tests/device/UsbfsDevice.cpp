@@ -76,7 +76,8 @@ QString UsbfsDevice::addTo(UMockdevTestbed *testbed)
     text += "P: " + path + '\n';
     text += "N: " + node.mid(5).toLatin1() + '\n';
     text += "E: DEVNAME=" + node.toLatin1() + '\n';
-    text += "E: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\n";
+    text += spec_.unlistedByLibusb ? "E: DEVTYPE=usb_interface\n" : "E: DEVTYPE=usb_device\n";
+    text += "E: SUBSYSTEM=usb\n";
     text += "E: BUSNUM=" + QByteArray::number(spec_.bus).rightJustified(3, '0') + '\n';
     text += "E: DEVNUM=" + QByteArray::number(spec_.address).rightJustified(3, '0') + '\n';
     text += "A: busnum=" + QByteArray::number(spec_.bus) + '\n';

@@ -24,6 +24,9 @@ struct UsbfsDeviceSpec {
     QByteArray serial;  // empty: no serial attribute
     QByteArray product; // empty: no product attribute
     bool vendorInterface = true; // false: a communications-class interface instead
+    // True: announced as an interface, so libusb neither lists it nor reports its plugs, while
+    // sysfs shows it like any device (as after a plug libusb could not read).
+    bool unlistedByLibusb = false;
     int packetSize = 64;
 };
 
