@@ -18,7 +18,6 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <cstdio>
-#include <cstdlib>
 
 namespace
 {
@@ -246,9 +245,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::FileExit()
 {
-    endDeviceWork();
-    releaseForm();
-    std::exit(0);
+    // The same way out as the window's close button: closeEvent stops the device thread and
+    // closes the device, then the event loop ends and main returns.
+    close();
 }
 
 void MainWindow::FileAbout()
