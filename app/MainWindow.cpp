@@ -17,7 +17,6 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <cstdio>
-#include <cstdlib>
 
 MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags()), ui(new Ui::MainWindow), worker_(worker),
@@ -234,9 +233,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::FileExit()
 {
-    endDeviceWork();
-    releaseForm();
-    std::exit(0);
+    // The same way out as the window's close button: closeEvent stops the device thread and
+    // closes the device, then the event loop ends and main returns.
+    close();
 }
 
 void MainWindow::FileAbout()

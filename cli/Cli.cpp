@@ -377,6 +377,10 @@ int watchDevices(const Request &r, const Backend &backend, const Streams &io)
                 '\n');
         else
             io.out.write(watchLine(time, what, device).toUtf8() + '\n');
+        // Standard output into a pipe or a file is block-buffered: a script reading line by
+        // line gets each event as it happens, not when the watch ends.
+        if (auto *file = qobject_cast<QFileDevice *>(&io.out))
+            file->flush();
     };
     for (const WatchedDevice &d : watcher->present())
         print(QStringLiteral("present"), d);

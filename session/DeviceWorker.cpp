@@ -3,11 +3,13 @@
 #include "device/DeviceLink.h"
 #include "device/DeviceWatcher.h"
 #include "session/AlertQueue.h"
+#include "session/ThreadHandOff.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
+#include <condition_variable>
 
 namespace session
 {
@@ -24,7 +26,26 @@ DeviceWorker::DeviceWorker(DeviceLink &link, Mode mode, AlertQueue *alerts)
     if (mode_ == Mode::Threaded) {
         thread_.setObjectName(QStringLiteral("device"));
         moveToThread(&thread_);
+        // Returns once the thread runs with its event dispatcher: a post wakes the dispatcher
+        // through a descriptor the new thread creates, so the thread's start is what a post
+        // follows (Qt tells nobody; this wait tells ThreadSanitizer too).
+        std::mutex m;
+        std::condition_variable cv;
+        bool started = false;
+        const QMetaObject::Connection c = connect(
+            &thread_, &QThread::started, &thread_,
+            [&] {
+                const std::lock_guard<std::mutex> lock(m);
+                started = true;
+                cv.notify_one();
+            },
+            Qt::DirectConnection);
         thread_.start();
+        if (thread_.isRunning()) { // not when the thread could not be made
+            std::unique_lock<std::mutex> lock(m);
+            cv.wait(lock, [&] { return started; });
+        }
+        disconnect(c);
     }
 }
 
@@ -36,7 +57,7 @@ DeviceWorker::~DeviceWorker()
 void DeviceWorker::post(std::function<void()> job)
 {
     {
-        const QMutexLocker lock(&mutex_);
+        const std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_)
             return;
         queue_.push_back(std::move(job));
@@ -44,7 +65,7 @@ void DeviceWorker::post(std::function<void()> job)
     if (mode_ == Mode::Inline)
         drain();
     else
-        QMetaObject::invokeMethod(this, &DeviceWorker::drain, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, HandedOffCall([this] { drain(); }), Qt::QueuedConnection);
 }
 
 void DeviceWorker::drain()
@@ -57,7 +78,7 @@ void DeviceWorker::drain()
     for (;;) {
         std::function<void()> job;
         {
-            const QMutexLocker lock(&mutex_);
+            const std::lock_guard<std::mutex> lock(mutex_);
             if (queue_.empty())
                 break;
             job = std::move(queue_.front());
@@ -75,7 +96,8 @@ void DeviceWorker::deliver(const QPointer<QObject> &context, std::function<void(
     if (mode_ == Mode::Inline || context->thread() == QThread::currentThread())
         call();
     else
-        QMetaObject::invokeMethod(context.data(), std::move(call), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(context.data(), HandedOffCall(std::move(call)),
+                                  Qt::QueuedConnection);
 }
 
 void DeviceWorker::deliverAlerts()
@@ -145,7 +167,7 @@ void DeviceWorker::watch(std::function<std::unique_ptr<DeviceWatcher>()> make, Q
 void DeviceWorker::postOnce(bool &queued, void (DeviceWorker::*job)())
 {
     {
-        const QMutexLocker lock(&mutex_);
+        const std::lock_guard<std::mutex> lock(mutex_);
         // Periodic jobs never pile up behind a long operation.
         if (queued)
             return;
@@ -153,7 +175,7 @@ void DeviceWorker::postOnce(bool &queued, void (DeviceWorker::*job)())
     }
     post([this, &queued, job] {
         {
-            const QMutexLocker lock(&mutex_);
+            const std::lock_guard<std::mutex> lock(mutex_);
             queued = false;
         }
         (this->*job)();
@@ -301,7 +323,7 @@ void DeviceWorker::stop()
         return;
     stopped_ = true;
     {
-        const QMutexLocker lock(&mutex_);
+        const std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
         queue_.clear();
     }
@@ -313,18 +335,19 @@ void DeviceWorker::stop()
         // Runs after the current job: the timer is stopped on its own thread and the worker
         // comes home before the thread ends.
         QMetaObject::invokeMethod(
-            this,
-            [this, home] {
+            this, HandedOffCall([this, home] {
                 timer_->stop();
                 watchTimer_->stop();
                 qDeleteAll(notifiers_); // before the descriptors close with the watcher
                 notifiers_.clear();
                 watcher_.reset();
                 moveToThread(home);
+                handOff(&thread_); // the device thread's last touch of the worker and the link
                 thread_.quit();
-            },
+            }),
             Qt::QueuedConnection);
         thread_.wait();
+        handedOff(&thread_);
     } else {
         timer_->stop();
         watchTimer_->stop();

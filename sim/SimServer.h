@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -73,7 +74,9 @@ private:
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
-    volatile bool stopping_ = false;
+    // Set by stop() from another thread or a signal handler: lock-free, so both are safe.
+    std::atomic<bool> stopping_{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "stop() runs in signal handlers");
     QList<int> clients_;
     QList<Pending> pending_;
     int inputFd_ = -1;

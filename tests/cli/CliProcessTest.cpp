@@ -1,5 +1,7 @@
 // The built korvalis-cli against a korvalis-sim process, in a private socket directory.
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -87,6 +89,67 @@ private slots:
         QFETCH(QByteArray, said);
         sim_.write(command + '\n');
         QVERIFY2(simLogged(said), sim_.peek(1 << 20).right(300).constData());
+    }
+
+    // list --watch into a pipe, as a script reads it: each event line arrives while the
+    // watch runs, words and JSON alike, never only when it ends.
+    void watchLinesReachAPipeAtOnce_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::newRow("words") << false;
+        QTest::newRow("json") << true;
+    }
+    void watchLinesReachAPipeAtOnce()
+    {
+        QFETCH(bool, json);
+        QProcess watch; // its standard output is a pipe
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", tmp_.path());
+        watch.setProcessEnvironment(env);
+        watch.start(QStringLiteral(KORVALIS_CLI_PATH),
+                    json ? QStringList{"list", "--watch", "--json"}
+                         : QStringList{"list", "--watch"});
+        QVERIFY(watch.waitForStarted());
+        const auto nextLine = [&watch] {
+            QElapsedTimer t;
+            t.start();
+            while (!watch.canReadLine() && watch.state() == QProcess::Running &&
+                   t.elapsed() < 10000)
+                watch.waitForReadyRead(50);
+            return watch.canReadLine() ? watch.readLine() : QByteArray();
+        };
+        const QString socketDir = tmp_.filePath("korvalis-usb");
+        const auto check = [&](const QByteArray &line, const char *event, const char *id) {
+            if (json) {
+                const QJsonObject o = QJsonDocument::fromJson(line).object();
+                return o.value("event").toString() == event && o.value("id").toString() == id &&
+                       o.value("simulated").toBool() &&
+                       o.value("where").toString() == socketDir + "/" + id + ".sock";
+            }
+            const QStringList f = QString::fromUtf8(line).split(' ', Qt::SkipEmptyParts);
+            return f.size() == 5 && f[1] == event && f[2] == id && f[3] == "simulated" &&
+                   f[4].trimmed() == socketDir + "/" + id + ".sock";
+        };
+
+        // The simulator of initTestCase is there: the watch is running once this line came.
+        const QByteArray present = nextLine();
+        QVERIFY2(check(present, "present", "2023"), present.constData());
+
+        // Plug a second simulated unit (one id per row: a failed row leaves nothing in the way).
+        const char *const id = json ? "watch-json" : "watch-words";
+        QProcess unit;
+        unit.start(QStringLiteral(KORVALIS_SIM_PATH), {"--dir", socketDir, "--id", id});
+        QVERIFY(unit.waitForStarted());
+        const QByteArray arrival = nextLine();
+        QCOMPARE(watch.state(), QProcess::Running); // read before the watch ended
+        QVERIFY2(check(arrival, "arrival", id), arrival.constData());
+
+        watch.kill();
+        QVERIFY(watch.waitForFinished(5000));
+        // Ended once it handles SIGTERM (it says so with "serving"), so its socket goes too.
+        QTRY_VERIFY(unit.peek(1 << 16).contains("serving"));
+        unit.terminate();
+        QVERIFY(unit.waitForFinished(5000));
     }
 
     void versions_data()

@@ -4,9 +4,11 @@
 #include "TestWindow.h"
 #include "app/MainWindow.h"
 
+#include "ExitGuard.h"
 #include "FakePrompts.h"
 #include "ModelLink.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QSemaphore>
 #include <QStatusBar>
@@ -41,6 +43,8 @@ struct Gate {
 class DeviceWorkerTest : public QObject
 {
     Q_OBJECT
+
+    ExitGuard exitGuard; // File > Exit must end the event loop, never the program
 
 private slots:
     void jobsRunInPostedOrder()
@@ -156,6 +160,30 @@ private slots:
         QVERIFY(done);
         QCOMPARE(model.countRequests(cmd::EdidCommit), 0);
         QVERIFY(!usb.isOpen());
+    }
+
+    // File > Exit leaves as the close button does: the device thread ends, the device is
+    // closed, then the event loop returns 0 (main returns it).
+    void fileExitEndsTheDeviceThread()
+    {
+        ModelLink m;
+        DeviceWorker worker(m.link, DeviceWorker::Mode::Threaded);
+        FakePrompts prompts;
+        MainWindow window(worker, prompts);
+        QTRY_VERIFY(window.initialised());
+        QThread *deviceThread = worker.thread();
+        QVERIFY(deviceThread != QThread::currentThread() && deviceThread->isRunning());
+        QVERIFY(m.link.isOpen());
+        window.show();
+        QTimer::singleShot(0, &window,
+                           [&window] { window.findChild<QAction *>("actionExit")->trigger(); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(window.isHidden());
+        QVERIFY(deviceThread->isFinished());
+        QCOMPARE(worker.thread(), QThread::currentThread()); // the worker came home
+        QVERIFY(!worker.pollTimerRunning());
+        QVERIFY(!m.link.isOpen());
+        QVERIFY(!m.usb.isOpen());
     }
 };
 
