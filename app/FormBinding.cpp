@@ -302,7 +302,7 @@ void FormControls::apply(const ControlOp &op)
     }
 }
 
-void FormControls::fillCombos()
+void FormControls::forEachCombo(const std::function<void(QComboBox &, const Row &)> &act)
 {
     for (int i = 0; i < int(Id::Count); ++i) {
         const Row &r = row(Id(i));
@@ -310,23 +310,22 @@ void FormControls::fillCombos()
             continue;
         if (auto *box = root_.findChild<QComboBox *>(QLatin1String(r.controls[0]))) {
             const QSignalBlocker quiet(box);
-            for (std::size_t k = 0; k < r.itemCount; ++k)
-                box->addItem(QString::fromLatin1(r.items[k]));
+            act(*box, r);
         }
     }
 }
 
+void FormControls::fillCombos()
+{
+    forEachCombo([](QComboBox &box, const Row &r) {
+        for (std::size_t k = 0; k < r.itemCount; ++k)
+            box.addItem(QString::fromLatin1(r.items[k]));
+    });
+}
+
 void FormControls::emptyCombos()
 {
-    for (int i = 0; i < int(Id::Count); ++i) {
-        const Row &r = row(Id(i));
-        if (r.show != Show::ComboIndex)
-            continue;
-        if (auto *box = root_.findChild<QComboBox *>(QLatin1String(r.controls[0]))) {
-            const QSignalBlocker quiet(box);
-            box->clear();
-        }
-    }
+    forEachCombo([](QComboBox &box, const Row &) { box.clear(); });
 }
 
 } // namespace binding

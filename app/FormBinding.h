@@ -7,8 +7,11 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
+
+class QComboBox;
 
 class QWidget;
 
@@ -123,6 +126,9 @@ public:
     void emptyCombos();
 
 private:
+    // Runs `act` on every combo box of the rows, quietly.
+    void forEachCombo(const std::function<void(QComboBox &, const Row &)> &act);
+
     QWidget &root_;
 };
 

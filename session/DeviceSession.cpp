@@ -122,10 +122,10 @@ DeviceSession::Status DeviceSession::readStatus()
 {
     Status out;
     StatusBlocks &blocks = out.blocks;
+    // Each block keeps what came, even for a failed read: only the gating read decides.
     const auto read = [this](int index, int length, cmd::ReplyBuffer &into) {
-        const Step s = record(Op::InfoBlockRead, primitives_.readInfoBlock(index, into, length),
-                              index);
-        return s.ok();
+        return record(Op::InfoBlockRead, primitives_.readInfoBlock(index, into, length), index)
+            .ok();
     };
     read(cmd::info::Status, cmd::info::StatusLength, blocks.status);
     read(cmd::info::SourceInfo, cmd::info::StatusPollLength, blocks.sourceInfo);
