@@ -54,8 +54,10 @@ std::optional<int> readValue(const settings::Setting &s, const QJsonValue &v, QS
     }
     if (v.isDouble()) {
         const double d = v.toDouble();
-        const int n = int(d);
-        const bool whole = d >= -1e9 && d <= 1e9 && double(n) == d;
+        // In range before the conversion: a huge or NaN number has no int.
+        const bool inRange = d >= -1e9 && d <= 1e9;
+        const int n = inRange ? int(d) : 0;
+        const bool whole = inRange && double(n) == d;
         const bool fits = s.kind == settings::Kind::ReadOnly ? whole && n >= 0 && n <= 0xFF
                                                              : whole && settings::accepts(s, n);
         if (fits)
