@@ -1,5 +1,6 @@
 #include "cli/Request.h"
 
+#include "cli/CommandHelp.h"
 #include "cli/CommandTable.h"
 #include "cli/InputChecks.h"
 
@@ -13,25 +14,29 @@ namespace
 {
 
 const char kUsageHead[] =
-    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
+    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet]\n"
+    "                    COMMAND ...\n"
     "\n"
     "Commands:\n";
 
 const char kUsageTail[] =
     "\n"
     "Options:\n"
-    "  --device ID|PATH  the device's identification string (default 2023), or where it is\n"
-    "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
-    "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
-    "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex or --decode, edid decode, config save, config load);\n"
-    "                 list --watch: one JSON object a line\n"
-    "  --quiet        no progress on standard error\n"
-    "  --help         this text\n"
-    "  --version      the program's version\n"
+    "  --device ID|PATH  the device's identification string (default 2023), or where\n"
+    "                    it is as 'list' shows it (USB bus and ports such as 1-4.2,\n"
+    "                    or a socket)\n"
+    "  --wait SECONDS    wait up to SECONDS for the device to appear (not for list)\n"
+    "  --json            one JSON document on standard output, for every command:\n"
+    "                    what it shows, {\"ok\": true, ...} for what it did, or\n"
+    "                    {\"ok\": false, \"exit_status\": N, \"error\": \"...\"};\n"
+    "                    list --watch: one object a line\n"
+    "  --quiet           no progress on standard error\n"
+    "  --help            this text; COMMAND --help or help COMMAND: that command's\n"
+    "                    usage, options and an example\n"
+    "  --version         the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage or\n"
-    "input (nothing is sent), 3 no usable device.\n";
+    "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage\n"
+    "or input (nothing is sent), 3 no usable device.\n";
 
 // Stands in for the dash of a negative number while the option parser runs, which would
 // otherwise take "-1" for an option.
@@ -451,6 +456,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"device", "", "ID"},
         {"wait", "", "SECONDS"},
         {"watch", ""},
+        {"numbers", ""},
         {"json", ""},
         {"quiet", ""},
         {{"h", "help"}, ""},
@@ -477,9 +483,11 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         out.error = p.errorText();
         return out;
     }
-    if (p.isSet("help")) {
-        out.help = usageText();
-        out.request = Request{};
+    const QStringList words = restoreNegative(p.positionalArguments());
+    if (p.isSet("help") || words.value(0) == "help") {
+        out.help = helpFor(p.isSet("help") ? words : words.mid(1), out.error);
+        if (!out.help.isEmpty())
+            out.request = Request{};
         return out;
     }
     if (p.isSet("version")) {
