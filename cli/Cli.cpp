@@ -2,6 +2,7 @@
 
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
+#include "cli/JsonEnding.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "device/Clock.h"
@@ -272,7 +273,7 @@ private:
                                 io_.out);
         if (r_.hex) {
             const QString text = edid::edidTableText(read.table);
-            if (r_.json) {
+            if (r_.json && r_.outputFile.isEmpty()) {
                 static const char *const names[] = {"own", "tv-a", "tv-b"};
                 writeJson(io_.out, QJsonObject{{"source", names[int(r_.source)]},
                                                {"consistent", edid::isConsistent(read.table)},
@@ -393,11 +394,8 @@ int watchDevices(const Request &r, const Backend &backend, const Streams &io)
     return exitcode::Ok;
 }
 
-} // namespace
-
-int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
+int runParsed(const Parsed &parsed, const Backend &backend, const Streams &streams)
 {
-    const Parsed parsed = parseArguments(arguments, streams.outIsTerminal);
     if (!parsed.request)
         return complain(streams.err, exitcode::Usage, parsed.error);
     const Request &r = *parsed.request;
@@ -435,6 +433,15 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     return Runner(s, r, streams, plan).run();
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
+{
+    const Parsed parsed = parseArguments(arguments, streams.outIsTerminal);
+    JsonEnding ending(arguments, parsed, streams);
+    return ending.finish(runParsed(parsed, backend, ending.streams()));
 }
 
 } // namespace cli

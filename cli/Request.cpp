@@ -78,25 +78,6 @@ QSet<QString> optionsOf(Command command)
     return names;
 }
 
-bool takesJson(const Request &r)
-{
-    switch (r.command) {
-    case Command::List:
-    case Command::Status:
-    case Command::Get:
-    case Command::Settings:
-    case Command::ConfigLoad:
-    case Command::EdidDecode:
-        return true;
-    case Command::ConfigSave:
-        return r.configFile != "-"; // the document itself goes there
-    case Command::EdidRead:
-        return r.hex || r.decode;
-    default:
-        return false;
-    }
-}
-
 const settings::Setting *settingNamed(const QString &name, QString &error)
 {
     const settings::Setting *s = settings::findSetting(name);
@@ -364,6 +345,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         }
         if (r.outputFile == "-")
             r.outputFile.clear(); // standard output, as without -o
+        if (r.json && r.outputFile.isEmpty() && !r.decode)
+            r.hex = true; // no raw bytes in a JSON document
         if (!r.hex && !r.decode && r.outputFile.isEmpty() && stdoutIsTerminal) {
             error = QStringLiteral("refusing to write a binary EDID to a terminal: use -o FILE, "
                                    "--hex, or a pipe");
@@ -427,11 +410,6 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     default:
         break;
     }
-    if (r.json && !takesJson(r)) {
-        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex or "
-                               "--decode, edid decode, config save FILE and config load");
-        return false;
-    }
     return true;
 }
 
@@ -486,8 +464,10 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
     const QStringList words = restoreNegative(p.positionalArguments());
     if (p.isSet("help") || words.value(0) == "help") {
         out.help = helpFor(p.isSet("help") ? words : words.mid(1), out.error);
-        if (!out.help.isEmpty())
+        if (!out.help.isEmpty()) {
             out.request = Request{};
+            out.request->json = p.isSet("json");
+        }
         return out;
     }
     if (p.isSet("version")) {

@@ -460,7 +460,6 @@ private slots:
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");
-        row("json where none is", {"--json", "set", "input", "port-b"}, "--json");
         row("wait not a number", {"--wait", "soon", "status"}, "--wait");
         row("wait negative", {"--wait", "-1", "status"}, "--wait");
         row("wait with list", {"--wait", "3", "list"}, "--wait");
