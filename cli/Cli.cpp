@@ -230,9 +230,9 @@ private:
         }
         const auto which = r_.names.empty() ? allSettings() : r_.names;
         if (r_.json)
-            writeJson(io_.out, valueObject(which, bytes));
+            writeJson(io_.out, valueObject(which, bytes, r_.numbers));
         else
-            writeLines(io_.out, valueLines(which, bytes));
+            writeLines(io_.out, valueLines(which, bytes, r_.numbers));
         return exitcode::Ok;
     }
 

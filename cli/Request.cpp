@@ -313,6 +313,7 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.waitSeconds = seconds;
     }
     r.watch = p.isSet("watch");
+    r.numbers = p.isSet("numbers");
 
     switch (r.command) {
     case Command::EdidRead: {

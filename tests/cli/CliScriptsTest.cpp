@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,6 +55,14 @@ struct Rig : ModelLink {
         QJsonParseError e{};
         const QJsonDocument doc = QJsonDocument::fromJson(out.data(), &e);
         return e.error == QJsonParseError::NoError ? doc.object() : QJsonObject();
+    }
+    QByteArray lastRegisterWrite() const
+    {
+        QByteArray last;
+        for (const QByteArray &r : model.requests())
+            if (r.size() == 5 && r.startsWith(QByteArray::fromRawData("\x10\x04\xE0", 3)))
+                last = r;
+        return last;
     }
     QString stdoutText() const { return QString::fromUtf8(out.data()); }
     QString stderrText() const { return QString::fromUtf8(err.data()); }
@@ -167,6 +176,43 @@ private slots:
         // Commands that need no device succeed without one.
         QVERIFY2(exit == 0 || exit == (how == 1 ? 3 : how == 2 ? 1 : 2), qPrintable(rig.stderrText()));
         checkJsonOutcome(rig, exit);
+    }
+
+    // Every writable setting: the number get --numbers prints is the one settings shows
+    // beside the name, and set takes it for the same write as the name.
+    void numbersOfEverySetting_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const settings::Setting &s : settings::catalog())
+            if (s.kind != settings::Kind::ReadOnly)
+                QTest::newRow(s.name) << QString::fromLatin1(s.name);
+    }
+    void numbersOfEverySetting()
+    {
+        QFETCH(QString, name);
+        const settings::Setting &s = *settings::findSetting(name);
+        // The last value it takes, other than the one it holds.
+        const int byName = s.kind == settings::Kind::Range ? s.maximum : s.values[0].value;
+        QString typed = QString::number(byName);
+        for (const settings::ValueName &v : s.values)
+            if (v.name != nullptr && v.value != byName)
+                typed = QString::fromLatin1(v.name);
+        Rig rig;
+        QCOMPARE(rig.run({"set", name, typed}), 0);
+        const QByteArray written = rig.lastRegisterWrite();
+        QVERIFY(!written.isEmpty());
+        QCOMPARE(rig.run({"get", name, "--numbers"}), 0);
+        const QString number = rig.stdoutText().section(u' ', 1).trimmed();
+        QCOMPARE(rig.run({"--json", "get", "--numbers", name}), 0);
+        QCOMPARE(rig.json().value(name), QJsonValue(number.toInt()));
+        QCOMPARE(rig.run({"settings"}), 0);
+        const QString line = rig.stdoutText().split(u'\n').filter(
+            QRegularExpression('^' + QRegularExpression::escape(name) + ' ')).value(0);
+        const QString shown = number == typed ? number : typed + '=' + number;
+        QVERIFY2(line.endsWith(' ' + shown), qPrintable(line + " / " + shown));
+        rig.model.clearLog();
+        QCOMPARE(rig.run({"set", name, number}), 0);
+        QCOMPARE(rig.lastRegisterWrite(), written);
     }
 
     void jsonSaysWhatWasDone_data()

@@ -170,7 +170,7 @@ private slots:
         const QStringList lines = rig.stdoutText().trimmed().split(u'\n');
         QCOMPARE(lines.size(), int(settings::SettingCount));
         QVERIFY(lines.first().startsWith("input "));
-        QVERIFY(lines.first().endsWith("port-a"));
+        QVERIFY(lines.first().endsWith("port-a=1"));
 
         QCOMPARE(rig.run({"--json", "settings"}), 0);
         const QJsonArray rows = rig.json()["settings"].toArray();
