@@ -2,6 +2,7 @@
 
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
+#include "cli/GlobalOptions.h"
 #include "cli/JsonEnding.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
@@ -355,6 +356,10 @@ private:
 
 QString openFailureLine(OpenFailure failure, const QByteArray &id)
 {
+    if (failure == OpenFailure::NotConnected && id.contains('/'))
+        return QStringLiteral("no KORVALIS device answers on %1 (is its simulator running? "
+                              "'korvalis-cli list' shows what is)")
+            .arg(QString::fromLocal8Bit(id));
     if (failure == OpenFailure::NotConnected)
         return QStringLiteral("no KORVALIS device with id %1 is connected ('korvalis-cli list' "
                               "shows what is)")
@@ -428,8 +433,11 @@ int runParsed(const Parsed &parsed, const Backend &backend, const Streams &strea
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))
         return exitcode::Usage;
 
+    const DevicePlace place = devicePlace(r.deviceId, backend.socketDirectory, r.waitSeconds > 0);
+    if (!place.error.isEmpty())
+        return complain(streams.err, place.exitStatus, place.error);
     session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
-    const OpenFailure failure = s.open(r.deviceId, std::uint32_t(r.waitSeconds) * 1000u);
+    const OpenFailure failure = s.open(place.id, std::uint32_t(r.waitSeconds) * 1000u);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     return Runner(s, r, streams, plan).run();

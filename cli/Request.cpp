@@ -2,6 +2,7 @@
 
 #include "cli/CommandHelp.h"
 #include "cli/CommandTable.h"
+#include "cli/GlobalOptions.h"
 #include "cli/InputChecks.h"
 
 #include <QCommandLineParser>
@@ -298,19 +299,14 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.deviceGiven = true;
     }
     if (p.isSet("wait")) {
-        bool ok = false;
-        const int seconds = p.value("wait").toInt(&ok, 10);
-        if (!ok || seconds < 0 || seconds > MaxWaitSeconds) {
-            error = QStringLiteral("--wait takes whole seconds from 0 to %1, not '%2'")
-                        .arg(MaxWaitSeconds)
-                        .arg(p.value("wait"));
+        const std::optional<int> seconds = waitSeconds(restoreNegative(p.value("wait")), error);
+        if (!seconds)
             return false;
-        }
         if (r.command == Command::List) {
             error = QStringLiteral("option --wait does not apply to this command");
             return false;
         }
-        r.waitSeconds = seconds;
+        r.waitSeconds = *seconds;
     }
     r.watch = p.isSet("watch");
     r.numbers = p.isSet("numbers");

@@ -1,0 +1,104 @@
+// The checks of --wait and --device: each refusal names the argument and what is wrong.
+#include "cli/Cli.h"
+#include "cli/GlobalOptions.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+class GlobalOptionsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir tmp_;
+    QString sockets_; // the simulator's directory
+
+    static bool listenAt(const QString &path)
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        if (fd < 0 || std::size_t(name.size()) >= sizeof address.sun_path)
+            return false;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        return ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        sockets_ = tmp_.filePath("korvalis-usb");
+        QVERIFY(QDir().mkpath(sockets_));
+        QVERIFY(listenAt(sockets_ + "/2023.sock"));
+        QVERIFY(listenAt(tmp_.filePath("elsewhere.sock")));
+        QFile plain(tmp_.filePath("plain.txt"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        QVERIFY(QDir::setCurrent(sockets_));
+    }
+
+    void wait_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("seconds"); // -1: refused
+        QTest::addColumn<QString>("said");
+        QTest::newRow("seconds") << "30" << 30 << "";
+        QTest::newRow("a day") << "86400" << 86400 << "";
+        QTest::newRow("negative") << "-1" << -1 << "--wait -1: a wait cannot be negative";
+        QTest::newRow("fraction") << "1.5" << -1 << "--wait 1.5: not a whole number";
+        QTest::newRow("word") << "soon" << -1 << "--wait soon: not a whole number";
+        QTest::newRow("over a day") << "86401" << -1 << "--wait 86401: more than a day";
+        QTest::newRow("overflow") << "99999999999" << -1 << "--wait 99999999999: more than a day";
+    }
+    void wait()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, seconds);
+        QFETCH(QString, said);
+        QString error;
+        QCOMPARE(cli::waitSeconds(text, error).value_or(-1), seconds);
+        QVERIFY2(said.isEmpty() ? error.isEmpty() : error.contains(said), qPrintable(error));
+    }
+
+    void device_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<int>("exit");    // 0: usable
+        QTest::addColumn<QString>("said"); // the error, or the place looked up
+        const QString inDir = sockets_ + "/2023.sock";
+        QTest::newRow("identification string") << "2023" << false << 0 << "2023";
+        QTest::newRow("USB place") << "1-4.2" << false << 0 << "1-4.2";
+        QTest::newRow("socket") << inDir << false << 0 << inDir;
+        QTest::newRow("socket, relative") << "./2023.sock" << false << 0 << inDir;
+        QTest::newRow("socket, roundabout") << "../korvalis-usb//2023.sock" << false << 0 << inDir;
+        QTest::newRow("missing") << "./2024.sock" << false << 3 << "./2024.sock: no such socket";
+        QTest::newRow("missing, waited for") << "./2024.sock" << true << 0
+                                             << sockets_ + "/2024.sock";
+        QTest::newRow("no socket") << tmp_.filePath("plain.txt") << false << 2 << "not a socket";
+        QTest::newRow("another directory")
+            << tmp_.filePath("elsewhere.sock") << false << 2 << "found in " + sockets_ + " only";
+    }
+    void device()
+    {
+        QFETCH(QString, given);
+        QFETCH(bool, waiting);
+        QFETCH(int, exit);
+        QFETCH(QString, said);
+        const cli::DevicePlace place = cli::devicePlace(given.toLocal8Bit(), sockets_, waiting);
+        QCOMPARE(place.exitStatus, exit);
+        if (exit == 0) {
+            QCOMPARE(place.error, QString());
+            QCOMPARE(QString::fromLocal8Bit(place.id), said);
+        } else {
+            QVERIFY2(place.error.startsWith("--device " + given), qPrintable(place.error));
+            QVERIFY2(place.error.contains(said), qPrintable(place.error));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(GlobalOptionsTest)
+#include "GlobalOptionsTest.moc"
