@@ -302,6 +302,8 @@ QStringList listing(const SettingBytes &bytes)
         kindWidth = std::max(kindWidth, kindName(s.kind).size());
         allowedWidth = std::max(allowedWidth, allowedWithNumbers(s).size());
     }
+    // One long list of values (the automix algorithms) does not widen every line.
+    allowedWidth = std::min<qsizetype>(allowedWidth, 46);
     QStringList lines;
     for (const Setting &s : settingsTable)
         lines << QStringLiteral("%1  %2  %3  %4")
