@@ -57,7 +57,7 @@ const std::vector<CommandInfo> &commandTable()
          "[--from own|tv-a|tv-b] [-o FILE|-] [--hex | --decode]",
          {"from", "o", "hex", "decode"},
          "an EDID table, raw, as hex text or decoded",
-         "edid read --from tv-a -o tv-a.bin"},
+         "edid read --from tv-a --hex -o tv-a.txt"},
         {Command::EdidDecode,
          "edid",
          "decode",

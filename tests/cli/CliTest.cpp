@@ -7,8 +7,8 @@
 #include "settings/Catalog.h"
 #include "sim/DeviceModel.h"
 
-#include "sim/ModelUsbApi.h"
 #include "ModelLink.h"
+#include "sim/ModelUsbApi.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -460,8 +460,9 @@ private slots:
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");
-        row("wait not a number", {"--wait", "soon", "status"}, "--wait");
-        row("wait negative", {"--wait", "-1", "status"}, "--wait");
+        row("wait not a number", {"--wait", "soon", "status"}, "--wait soon: not a whole number");
+        row("wait negative", {"--wait", "-1", "status"}, "--wait -1: a wait cannot be negative");
+        row("wait over a day", {"--wait", "86401", "status"}, "--wait 86401: more than a day");
         row("wait with list", {"--wait", "3", "list"}, "--wait");
         row("watch with another command", {"status", "--watch"}, "--watch");
     }

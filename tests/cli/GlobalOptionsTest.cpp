@@ -1,6 +1,6 @@
-// The checks of --wait and --device: each refusal names the argument and what is wrong.
-#include "cli/Cli.h"
+// The check of --device PATH: each refusal names the argument and what is wrong with it.
 #include "cli/GlobalOptions.h"
+#include "cli/Cli.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -40,44 +40,19 @@ private slots:
         QVERIFY(QDir::setCurrent(sockets_));
     }
 
-    void wait_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("seconds"); // -1: refused
-        QTest::addColumn<QString>("said");
-        QTest::newRow("seconds") << "30" << 30 << "";
-        QTest::newRow("a day") << "86400" << 86400 << "";
-        QTest::newRow("negative") << "-1" << -1 << "--wait -1: a wait cannot be negative";
-        QTest::newRow("fraction") << "1.5" << -1 << "--wait 1.5: not a whole number";
-        QTest::newRow("word") << "soon" << -1 << "--wait soon: not a whole number";
-        QTest::newRow("over a day") << "86401" << -1 << "--wait 86401: more than a day";
-        QTest::newRow("overflow") << "99999999999" << -1 << "--wait 99999999999: more than a day";
-    }
-    void wait()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, seconds);
-        QFETCH(QString, said);
-        QString error;
-        QCOMPARE(cli::waitSeconds(text, error).value_or(-1), seconds);
-        QVERIFY2(said.isEmpty() ? error.isEmpty() : error.contains(said), qPrintable(error));
-    }
-
     void device_data()
     {
         QTest::addColumn<QString>("given");
         QTest::addColumn<bool>("waiting");
-        QTest::addColumn<int>("exit");    // 0: usable
+        QTest::addColumn<int>("exit");     // 0: usable
         QTest::addColumn<QString>("said"); // the error, or the place looked up
         const QString inDir = sockets_ + "/2023.sock";
         QTest::newRow("identification string") << "2023" << false << 0 << "2023";
-        QTest::newRow("USB place") << "1-4.2" << false << 0 << "1-4.2";
-        QTest::newRow("socket") << inDir << false << 0 << inDir;
         QTest::newRow("socket, relative") << "./2023.sock" << false << 0 << inDir;
         QTest::newRow("socket, roundabout") << "../korvalis-usb//2023.sock" << false << 0 << inDir;
         QTest::newRow("missing") << "./2024.sock" << false << 3 << "./2024.sock: no such socket";
-        QTest::newRow("missing, waited for") << "./2024.sock" << true << 0
-                                             << sockets_ + "/2024.sock";
+        QTest::newRow("missing, waited for")
+            << "./2024.sock" << true << 0 << sockets_ + "/2024.sock";
         QTest::newRow("no socket") << tmp_.filePath("plain.txt") << false << 2 << "not a socket";
         QTest::newRow("another directory")
             << tmp_.filePath("elsewhere.sock") << false << 2 << "found in " + sockets_ + " only";
