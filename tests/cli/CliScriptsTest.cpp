@@ -171,8 +171,8 @@ private slots:
                  QString::fromUtf8(rig.err.data()));
     }
 
-    // Every writable setting: the number get --numbers prints is the one settings shows next
-    // to the name, and set takes it for the same byte.
+    // Every writable setting: get --numbers prints the byte the device holds (the number that
+    // settings shows next to the name), and set takes it for the same value.
     void numbersOfEverySetting_data()
     {
         QTest::addColumn<QString>("name");
@@ -197,12 +197,6 @@ private slots:
         QCOMPARE(number.toInt(), rig.model.setting(s.byte));
         QCOMPARE(rig.run({"--json", "get", "--numbers", name}), 0);
         QCOMPARE(rig.json().value(name), QJsonValue(number.toInt()));
-        QCOMPARE(rig.run({"settings"}), 0);
-        const QString shown = number == typed ? number : typed + '=' + number;
-        QVERIFY2(rig.stdoutText().contains(
-                     QRegularExpression("(^|\n)" + QRegularExpression::escape(name) + " .* " +
-                                        QRegularExpression::escape(shown) + "\n")),
-                 qPrintable(shown));
         // Set by number, it is the same value, and says so by name.
         QCOMPARE(byNumber.run({"--json", "set", name, number}), 0);
         QCOMPARE(byNumber.model.setting(s.byte), number.toInt());
