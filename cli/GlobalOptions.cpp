@@ -52,6 +52,8 @@ DevicePlace devicePlace(const QByteArray &idOrPath, const QString &socketDirecto
     if (exists && !S_ISSOCK(st.st_mode))
         return problem(exitcode::Usage, QStringLiteral("not a socket: a simulator's socket, or a "
                                                        "USB place such as 1-4.2, is expected"));
+    if (socketDirectory.isEmpty()) // no socket backend to compare with
+        return {QFile::encodeName(path), {}, 0};
     const QString directory = QDir::cleanPath(QFileInfo(socketDirectory).absoluteFilePath());
     if (QFileInfo(path).absolutePath() != directory)
         return problem(exitcode::Usage,

@@ -123,7 +123,9 @@ int JsonEnding::finish(int exitStatus)
 
 QJsonObject doneObject(const Request &r)
 {
-    QJsonObject done{{"ok", true}, {"command", keyOf(r.command)}};
+    QJsonObject done{{"ok", true}};
+    if (const QString key = keyOf(r.command); !key.isEmpty()) // --version has none
+        done["command"] = key;
     switch (r.command) {
     case Command::Set:
     case Command::EdidMode: {

@@ -470,6 +470,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
     if (p.isSet("version")) {
         out.help = versionText();
         out.request = Request{};
+        out.request->command = Command::Version;
         return out;
     }
     Request r;
