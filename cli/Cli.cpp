@@ -2,6 +2,8 @@
 
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
+#include "cli/GlobalOptions.h"
+#include "cli/JsonEnding.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "device/Clock.h"
@@ -229,9 +231,9 @@ private:
         }
         const auto which = r_.names.empty() ? allSettings() : r_.names;
         if (r_.json)
-            writeJson(io_.out, valueObject(which, bytes));
+            writeJson(io_.out, valueObject(which, bytes, r_.numbers));
         else
-            writeLines(io_.out, valueLines(which, bytes));
+            writeLines(io_.out, valueLines(which, bytes, r_.numbers));
         return exitcode::Ok;
     }
 
@@ -272,7 +274,7 @@ private:
                                 io_.out);
         if (r_.hex) {
             const QString text = edid::edidTableText(read.table);
-            if (r_.json) {
+            if (r_.json && r_.outputFile.isEmpty()) {
                 static const char *const names[] = {"own", "tv-a", "tv-b"};
                 writeJson(io_.out, QJsonObject{{"source", names[int(r_.source)]},
                                                {"consistent", edid::isConsistent(read.table)},
@@ -354,6 +356,10 @@ private:
 
 QString openFailureLine(OpenFailure failure, const QByteArray &id)
 {
+    if (failure == OpenFailure::NotConnected && id.contains('/'))
+        return QStringLiteral("no KORVALIS device answers on %1 (is its simulator running? "
+                              "'korvalis-cli list' shows what is)")
+            .arg(QString::fromLocal8Bit(id));
     if (failure == OpenFailure::NotConnected)
         return QStringLiteral("no KORVALIS device with id %1 is connected ('korvalis-cli list' "
                               "shows what is)")
@@ -393,11 +399,8 @@ int watchDevices(const Request &r, const Backend &backend, const Streams &io)
     return exitcode::Ok;
 }
 
-} // namespace
-
-int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
+int runParsed(const Parsed &parsed, const Backend &backend, const Streams &streams)
 {
-    const Parsed parsed = parseArguments(arguments, streams.outIsTerminal);
     if (!parsed.request)
         return complain(streams.err, exitcode::Usage, parsed.error);
     const Request &r = *parsed.request;
@@ -430,11 +433,23 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))
         return exitcode::Usage;
 
+    const DevicePlace place = devicePlace(r.deviceId, backend.socketDirectory, r.waitSeconds > 0);
+    if (!place.error.isEmpty())
+        return complain(streams.err, place.exitStatus, place.error);
     session::DeviceSession s(backend.usb, backend.clock, backend.alerts);
-    const OpenFailure failure = s.open(r.deviceId, std::uint32_t(r.waitSeconds) * 1000u);
+    const OpenFailure failure = s.open(place.id, std::uint32_t(r.waitSeconds) * 1000u);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     return Runner(s, r, streams, plan).run();
+}
+
+} // namespace
+
+int run(const QStringList &arguments, const Backend &backend, const Streams &streams)
+{
+    const Parsed parsed = parseArguments(arguments, streams.outIsTerminal);
+    JsonEnding ending(arguments, parsed, streams);
+    return ending.finish(runParsed(parsed, backend, ending.streams()));
 }
 
 } // namespace cli

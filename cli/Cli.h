@@ -35,6 +35,8 @@ struct Backend {
     std::function<std::unique_ptr<DeviceWatcher>(const QByteArray &idOrPath)> watch = {};
     // list --watch: from now on an interrupt ends the watch; returns the flag it sets.
     std::function<const std::atomic<bool> *()> catchInterrupt = {};
+    // Where simulated units have their sockets, for --device PATH.
+    QString socketDirectory = {};
 };
 
 // The longest wait of one watch poll.

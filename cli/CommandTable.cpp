@@ -1,80 +1,141 @@
 #include "cli/CommandTable.h"
 
+#include "cli/CommandHelp.h"
+
 namespace cli
 {
 
 const std::vector<CommandInfo> &commandTable()
 {
     static const std::vector<CommandInfo> table{
+        {Command::Help,
+         "help",
+         nullptr,
+         "[COMMAND]",
+         {},
+         "a command's usage, options and an example (also: COMMAND --help)",
+         "help edid write"},
         {Command::List,
          "list",
          nullptr,
          "[--watch]",
          {"watch"},
          "every device seen, where it is, whether it opens; --watch: then every arrival and "
-         "departure, until interrupted"},
-        {Command::Status, "status", nullptr, "", {}, "firmware, the header lines, every setting"},
-        {Command::Get, "get", nullptr, "[NAME...]", {}, "NAME VALUE lines (all without names)"},
+         "departure, until interrupted",
+         "list --watch"},
+        {Command::Status,
+         "status",
+         nullptr,
+         "",
+         {},
+         "firmware, the header lines, every setting",
+         "--json status"},
+        {Command::Get,
+         "get",
+         nullptr,
+         "[NAME...] [--numbers]",
+         {"numbers"},
+         "NAME VALUE lines (all without names); --numbers: the values as numbers",
+         "get input hdcp --numbers"},
         {Command::Set,
          "set",
          nullptr,
          "NAME VALUE [NAME VALUE ...]",
          {},
-         "a value name or a number in range"},
+         "a value name or its number ('korvalis-cli settings' shows both)",
+         "set input port-b auto-switch off"},
         {Command::Settings,
          "settings",
          nullptr,
          "",
          {},
-         "names, kinds, allowed and current values"},
+         "names, kinds, allowed values with their numbers, current values",
+         "settings"},
         {Command::EdidRead,
          "edid",
          "read",
          "[--from own|tv-a|tv-b] [-o FILE|-] [--hex | --decode]",
          {"from", "o", "hex", "decode"},
-         "an EDID table, raw, as hex text or decoded"},
+         "an EDID table, raw, as hex text or decoded",
+         "edid read --from tv-a --hex -o tv-a.txt"},
         {Command::EdidDecode,
          "edid",
          "decode",
          "[FILE|-]",
          {},
-         "a table file (raw or hex text, - or none: standard input) in words"},
+         "a table file (raw or hex text, - or none: standard input) in words",
+         "edid decode tv-a.bin"},
         {Command::EdidWrite,
          "edid",
          "write",
          "FILE [--select-custom] [--fix-checksums | --force] [--truncate] [--verify]",
          {"select-custom", "fix-checksums", "force", "truncate", "verify"},
          "uploads a table (CUSTOM mode, table 1); --force: also with wrong checksums or no "
-         "EDID header; --truncate: a longer table's first 256 bytes, as 1 extension"},
+         "EDID header; --truncate: a longer table's first 256 bytes, as 1 extension",
+         "edid write my.bin --select-custom --verify"},
         {Command::EdidMode,
          "edid",
          "mode",
          "automix|fixed|custom [--table N]",
          {"table"},
-         "the EDID mode and custom table"},
-        {Command::CecSend, "cec", "send", "HEX", {}, "HEX: colon hex, e.g. 40:04"},
-        {Command::CecStore, "cec", "store", "sp|lp HEX", {}, "stores a CEC message for a button"},
-        {Command::HdrSend, "hdr", "send", "HEX", {}, "stores and activates an HDR infoframe"},
+         "the EDID mode and custom table",
+         "edid mode custom --table 1"},
+        {Command::CecSend,
+         "cec",
+         "send",
+         "HEX",
+         {},
+         "HEX: colon hex, e.g. 40:04",
+         "cec send 40:04"},
+        {Command::CecStore,
+         "cec",
+         "store",
+         "sp|lp HEX",
+         {},
+         "stores a CEC message for a button",
+         "cec store sp 40:04"},
+        {Command::HdrSend,
+         "hdr",
+         "send",
+         "HEX",
+         {},
+         "stores and activates an HDR infoframe",
+         "hdr send 87:01:1a:00:02:00:d0:84:80:3e"},
         {Command::AviSend,
          "avi",
          "send",
          "HEX [--replace on|off]",
          {"replace"},
-         "stores and activates AVI infoframe bytes"},
-        {Command::Reset, "reset", nullptr, "settings|edid|all --yes", {"yes"}, "factory reset"},
+         "stores and activates AVI infoframe bytes",
+         "avi send 82:02:0d:00 --replace on"},
+        {Command::Reset,
+         "reset",
+         nullptr,
+         "settings|edid|all --yes",
+         {"yes"},
+         "factory reset",
+         "reset settings --yes"},
         {Command::ConfigSave,
          "config",
          "save",
          "FILE|-",
          {},
-         "the configuration as JSON (- for standard output)"},
+         "the configuration as JSON (- for standard output)",
+         "config save unit01.json"},
         {Command::ConfigLoad,
          "config",
          "load",
          "FILE [--force] [--dry-run]",
          {"force", "dry-run"},
-         "writes what differs; --dry-run only shows it"},
-        {Command::Completion, "completion", nullptr, "bash", {}, "the bash completion script"},
+         "writes what differs; --dry-run only shows it",
+         "config load unit01.json --dry-run"},
+        {Command::Completion,
+         "completion",
+         nullptr,
+         "bash",
+         {},
+         "the bash completion script",
+         "completion bash"},
     };
     return table;
 }
@@ -104,13 +165,14 @@ QStringList commandLines()
     QStringList lines;
     for (const CommandInfo &c : commandTable()) {
         const QString usage = usageLine(c);
-        if (*c.what == '\0')
-            lines << QStringLiteral("  ") + usage;
-        else if (usage.size() < Width)
-            lines << QStringLiteral("  %1 %2").arg(usage, -Width).arg(QLatin1String(c.what));
-        else
-            lines << QStringLiteral("  ") + usage
-                  << QStringLiteral("  %1 %2").arg(QString(), -Width).arg(QLatin1String(c.what));
+        // Within HelpWidth columns: a long usage line on its own, the text under its column.
+        QStringList what = wrapText(QLatin1String(c.what), HelpWidth - Width - 3);
+        if (usage.size() >= Width || what.isEmpty())
+            lines += wrapText(QStringLiteral("  ") + usage, HelpWidth, 6);
+        for (qsizetype i = 0; i < what.size(); ++i)
+            lines << QStringLiteral("  %1 %2")
+                         .arg(i == 0 && usage.size() < Width ? usage : QString(), -Width)
+                         .arg(what[i]);
     }
     return lines;
 }

@@ -11,7 +11,7 @@
 namespace cli
 {
 
-constexpr std::size_t MaxCommandOptions = 5;
+constexpr std::size_t MaxCommandOptions = 8;
 
 struct CommandInfo {
     Command command;
@@ -20,6 +20,7 @@ struct CommandInfo {
     const char *arguments; // after the words, for the usage line
     std::array<const char *, MaxCommandOptions> options; // names without dashes; nullptr ends
     const char *what;                                    // one line for --help; may be empty
+    const char *example = nullptr; // after "korvalis-cli ", for the command's help
 };
 
 const std::vector<CommandInfo> &commandTable();

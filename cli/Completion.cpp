@@ -17,8 +17,8 @@ struct ValueOption {
     const char *values; // nullptr: nothing to offer
 };
 constexpr ValueOption kValueOptions[] = {
-    {"device", nullptr},       {"from", "own tv-a tv-b"}, {"o", "<file>"},
-    {"table", "<edid-table>"}, {"replace", "on off"},
+    {"device", "<devices>"},   {"wait", nullptr},       {"from", "own tv-a tv-b"},
+    {"o", "<file>"},           {"table", "<edid-table>"}, {"replace", "on off"},
 };
 
 QString settingValues(const settings::Setting &s)
@@ -44,6 +44,10 @@ QString reply(const QString &words)
 {
     if (words == "<file>")
         return QStringLiteral("COMPREPLY=($(compgen -f -- \"$cur\"))");
+    // The units present, by identification string and by place, as the program lists them.
+    if (words == "<devices>")
+        return QStringLiteral("COMPREPLY=($(compgen -W \"$(\"${COMP_WORDS[0]}\" list "
+                              "2>/dev/null | awk '{ print $1; print $2 }' | sort -u)\" -- \"$cur\"))");
     return QStringLiteral("COMPREPLY=($(compgen -W \"%1\" -- \"$cur\"))").arg(words);
 }
 
@@ -161,8 +165,18 @@ QString bashCompletion()
              "        else COMPREPLY=($(compgen -W \"$(_korvalis_cli_values \"${pos[-1]}\")\" "
              "-- \"$cur\")); fi ;;\n")
              .arg(reply(names.join(u' ')));
+    // help: a command's words.
+    s += QStringLiteral("    help)\n        if ((n == 0)); then %1\n        else case ${pos[1]} in")
+             .arg(reply(topWords.join(u' ')));
+    for (const QString &g : groups) {
+        QStringList subs;
+        for (const CommandInfo *c : groupCommands(g))
+            subs << QLatin1String(c->sub);
+        s += QStringLiteral(" %1) %2 ;;").arg(g, reply(subs.join(u' ')));
+    }
+    s += QStringLiteral(" esac; fi ;;\n");
     for (const CommandInfo &c : commandTable()) {
-        if (c.command == Command::Get || c.command == Command::Set)
+        if (c.command == Command::Get || c.command == Command::Set || c.command == Command::Help)
             continue;
         const QStringList words = positionals(c.arguments);
         QStringList cases;

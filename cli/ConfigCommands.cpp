@@ -87,7 +87,8 @@ int configSave(session::DeviceSession &s, const Request &r, const ConfigIo &io,
         return exitcode::Usage;
     }
     if (r.json)
-        writeJson(io.out, QJsonObject{{"file", r.configFile},
+        writeJson(io.out, QJsonObject{{"ok", true},
+                                      {"file", r.configFile},
                                       {"device", QString::fromLatin1(read.state->id)},
                                       {"firmware", read.state->firmware},
                                       {"saved", now.toString(Qt::ISODate)}});

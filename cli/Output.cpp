@@ -113,21 +113,24 @@ std::vector<const settings::Setting *> allSettings()
 }
 
 QStringList valueLines(const std::vector<const settings::Setting *> &which,
-                       const settings::SettingBytes &bytes)
+                       const settings::SettingBytes &bytes, bool numbers)
 {
     QStringList lines;
     for (const settings::Setting *s : which)
-        lines << QStringLiteral("%1 %2").arg(QLatin1String(s->name),
-                                             settings::formatValue(*s, bytes));
+        lines << QStringLiteral("%1 %2").arg(
+            QLatin1String(s->name),
+            numbers ? QString::number(settings::currentValue(*s, bytes).raw)
+                    : settings::formatValue(*s, bytes));
     return lines;
 }
 
 QJsonObject valueObject(const std::vector<const settings::Setting *> &which,
-                        const settings::SettingBytes &bytes)
+                        const settings::SettingBytes &bytes, bool numbers)
 {
     QJsonObject object;
     for (const settings::Setting *s : which)
-        object[QLatin1String(s->name)] = jsonValue(*s, bytes);
+        object[QLatin1String(s->name)] =
+            numbers ? QJsonValue(settings::currentValue(*s, bytes).raw) : jsonValue(*s, bytes);
     return object;
 }
 
@@ -137,16 +140,21 @@ QJsonObject catalogDocument(const settings::SettingBytes &bytes)
     for (const settings::Setting &s : settings::catalog()) {
         QJsonObject row{{"name", QLatin1String(s.name)},
                         {"kind", settings::kindName(s.kind)},
-                        {"value", jsonValue(s, bytes)}};
+                        {"value", jsonValue(s, bytes)},
+                        {"number", settings::currentValue(s, bytes).raw}};
         if (s.kind == settings::Kind::Range) {
             row["minimum"] = s.minimum;
             row["maximum"] = s.maximum;
         } else {
             QJsonArray names;
+            QJsonObject numbers; // what set takes for each name
             for (const settings::ValueName &v : s.values)
-                if (v.name != nullptr)
+                if (v.name != nullptr) {
                     names.append(QLatin1String(v.name));
+                    numbers[QLatin1String(v.name)] = v.value;
+                }
             row["values"] = names;
+            row["numbers"] = numbers;
         }
         rows.append(row);
     }

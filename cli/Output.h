@@ -18,11 +18,12 @@ namespace cli
 // A setting's current value: its name as a string, or the number when the byte has no name.
 QJsonValue jsonValue(const settings::Setting &setting, const settings::SettingBytes &bytes);
 
-// "NAME VALUE" per setting, and the object of the same.
+// "NAME VALUE" per setting, and the object of the same; with `numbers`, every value as its
+// number, as set takes it.
 QStringList valueLines(const std::vector<const settings::Setting *> &which,
-                       const settings::SettingBytes &bytes);
+                       const settings::SettingBytes &bytes, bool numbers = false);
 QJsonObject valueObject(const std::vector<const settings::Setting *> &which,
-                        const settings::SettingBytes &bytes);
+                        const settings::SettingBytes &bytes, bool numbers = false);
 std::vector<const settings::Setting *> allSettings();
 
 // The catalog with the current values.

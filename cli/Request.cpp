@@ -1,6 +1,8 @@
 #include "cli/Request.h"
 
+#include "cli/CommandHelp.h"
 #include "cli/CommandTable.h"
+#include "cli/GlobalOptions.h"
 #include "cli/InputChecks.h"
 
 #include <QCommandLineParser>
@@ -13,25 +15,29 @@ namespace
 {
 
 const char kUsageHead[] =
-    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet] COMMAND ...\n"
+    "Usage: korvalis-cli [--device ID|PATH] [--wait SECONDS] [--json] [--quiet]\n"
+    "                    COMMAND ...\n"
     "\n"
     "Commands:\n";
 
 const char kUsageTail[] =
     "\n"
     "Options:\n"
-    "  --device ID|PATH  the device's identification string (default 2023), or where it is\n"
-    "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
-    "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
-    "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex or --decode, edid decode, config save, config load);\n"
-    "                 list --watch: one JSON object a line\n"
-    "  --quiet        no progress on standard error\n"
-    "  --help         this text\n"
-    "  --version      the program's version\n"
+    "  --device ID|PATH  the device's identification string (default 2023), or where\n"
+    "                    it is as 'list' shows it (USB bus and ports such as 1-4.2,\n"
+    "                    or a socket)\n"
+    "  --wait SECONDS    wait up to SECONDS for the device to appear (not for list)\n"
+    "  --json            one JSON document on standard output, for every command:\n"
+    "                    what it shows, {\"ok\": true, ...} for what it did, or\n"
+    "                    {\"ok\": false, \"exit_status\": N, \"error\": \"...\"};\n"
+    "                    list --watch: one object a line\n"
+    "  --quiet           no progress on standard error\n"
+    "  --help            this text; COMMAND --help or help COMMAND: that command's\n"
+    "                    usage, options and an example\n"
+    "  --version         the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage or\n"
-    "input (nothing is sent), 3 no usable device.\n";
+    "Exit status: 0 done, 1 the device refused, failed or did not answer, 2 bad usage\n"
+    "or input (nothing is sent), 3 no usable device.\n";
 
 // Stands in for the dash of a negative number while the option parser runs, which would
 // otherwise take "-1" for an option.
@@ -71,25 +77,6 @@ QSet<QString> optionsOf(Command command)
                 if (name != nullptr)
                     names << QLatin1String(name);
     return names;
-}
-
-bool takesJson(const Request &r)
-{
-    switch (r.command) {
-    case Command::List:
-    case Command::Status:
-    case Command::Get:
-    case Command::Settings:
-    case Command::ConfigLoad:
-    case Command::EdidDecode:
-        return true;
-    case Command::ConfigSave:
-        return r.configFile != "-"; // the document itself goes there
-    case Command::EdidRead:
-        return r.hex || r.decode;
-    default:
-        return false;
-    }
 }
 
 const settings::Setting *settingNamed(const QString &name, QString &error)
@@ -312,21 +299,17 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.deviceGiven = true;
     }
     if (p.isSet("wait")) {
-        bool ok = false;
-        const int seconds = p.value("wait").toInt(&ok, 10);
-        if (!ok || seconds < 0 || seconds > MaxWaitSeconds) {
-            error = QStringLiteral("--wait takes whole seconds from 0 to %1, not '%2'")
-                        .arg(MaxWaitSeconds)
-                        .arg(p.value("wait"));
+        const std::optional<int> seconds = waitSeconds(restoreNegative(p.value("wait")), error);
+        if (!seconds)
             return false;
-        }
         if (r.command == Command::List) {
             error = QStringLiteral("option --wait does not apply to this command");
             return false;
         }
-        r.waitSeconds = seconds;
+        r.waitSeconds = *seconds;
     }
     r.watch = p.isSet("watch");
+    r.numbers = p.isSet("numbers");
 
     switch (r.command) {
     case Command::EdidRead: {
@@ -359,6 +342,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         }
         if (r.outputFile == "-")
             r.outputFile.clear(); // standard output, as without -o
+        if (r.json && r.outputFile.isEmpty() && !r.decode)
+            r.hex = true; // no raw bytes in a JSON document
         if (!r.hex && !r.decode && r.outputFile.isEmpty() && stdoutIsTerminal) {
             error = QStringLiteral("refusing to write a binary EDID to a terminal: use -o FILE, "
                                    "--hex, or a pipe");
@@ -422,11 +407,6 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     default:
         break;
     }
-    if (r.json && !takesJson(r)) {
-        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex or "
-                               "--decode, edid decode, config save FILE and config load");
-        return false;
-    }
     return true;
 }
 
@@ -451,6 +431,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"device", "", "ID"},
         {"wait", "", "SECONDS"},
         {"watch", ""},
+        {"numbers", ""},
         {"json", ""},
         {"quiet", ""},
         {{"h", "help"}, ""},
@@ -477,14 +458,19 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         out.error = p.errorText();
         return out;
     }
-    if (p.isSet("help")) {
-        out.help = usageText();
-        out.request = Request{};
+    const QStringList words = restoreNegative(p.positionalArguments());
+    if (p.isSet("help") || words.value(0) == "help") {
+        out.help = helpFor(p.isSet("help") ? words : words.mid(1), out.error);
+        if (!out.help.isEmpty()) {
+            out.request = Request{};
+            out.request->json = p.isSet("json");
+        }
         return out;
     }
     if (p.isSet("version")) {
         out.help = versionText();
         out.request = Request{};
+        out.request->command = Command::Version;
         return out;
     }
     Request r;

@@ -55,6 +55,7 @@ struct Request {
     bool watch = false;  // list: follow arrivals and departures
 
     std::vector<const settings::Setting *> names; // get: empty means all
+    bool numbers = false;                         // get: the values as numbers
     std::vector<Assignment> assignments;          // set, edid mode: written in this order
 
     // edid read

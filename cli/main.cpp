@@ -68,5 +68,6 @@ int main(int argc, char *argv[])
     const cli::Streams streams{out, err, ::isatty(STDOUT_FILENO) == 1, ::isatty(STDERR_FILENO) == 1,
                                &in};
     return cli::run(QCoreApplication::arguments(),
-                    cli::Backend{usb, clock, alerts, locate, watch, catchInterrupt}, streams);
+                    cli::Backend{usb, clock, alerts, locate, watch, catchInterrupt,
+                                            simulated.directory()}, streams);
 }

@@ -270,21 +270,47 @@ QString allowedValues(const Setting &setting)
     return names.join(u'|');
 }
 
+namespace
+{
+
+// "port-a=1|port-b=2": the names with the numbers that stand for them.
+QString allowedWithNumbers(const Setting &setting)
+{
+    if (setting.kind == Kind::Range)
+        return allowedValues(setting);
+    QStringList names;
+    for (const ValueName &v : setting.values)
+        if (v.name != nullptr)
+            names << QStringLiteral("%1=%2").arg(QLatin1String(v.name)).arg(v.value);
+    return names.join(u'|');
+}
+
+QString valueWithNumber(const Setting &setting, const SettingBytes &bytes)
+{
+    const CurrentValue v = currentValue(setting, bytes);
+    return v.name != nullptr ? QStringLiteral("%1=%2").arg(QLatin1String(v.name)).arg(v.raw)
+                             : QString::number(v.raw);
+}
+
+} // namespace
+
 QStringList listing(const SettingBytes &bytes)
 {
     qsizetype nameWidth = 0, kindWidth = 0, allowedWidth = 0;
     for (const Setting &s : settingsTable) {
         nameWidth = std::max(nameWidth, qsizetype(qstrlen(s.name)));
         kindWidth = std::max(kindWidth, kindName(s.kind).size());
-        allowedWidth = std::max(allowedWidth, allowedValues(s).size());
+        allowedWidth = std::max(allowedWidth, allowedWithNumbers(s).size());
     }
+    // One long list of values (the automix algorithms) does not widen every line.
+    allowedWidth = std::min<qsizetype>(allowedWidth, 46);
     QStringList lines;
     for (const Setting &s : settingsTable)
         lines << QStringLiteral("%1  %2  %3  %4")
                      .arg(QString::fromLatin1(s.name), -int(nameWidth))
                      .arg(kindName(s.kind), -int(kindWidth))
-                     .arg(allowedValues(s), -int(allowedWidth))
-                     .arg(formatValue(s, bytes));
+                     .arg(allowedWithNumbers(s), -int(allowedWidth))
+                     .arg(valueWithNumber(s, bytes));
     return lines;
 }
 

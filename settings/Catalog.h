@@ -118,7 +118,8 @@ QString kindName(Kind kind);
 // "port-a|port-b|..." or "1..25".
 QString allowedValues(const Setting &setting);
 
-// One line per setting: name, kind, allowed values, current value, in aligned columns.
+// One line per setting: name, kind, allowed values, current value, in aligned columns; each
+// value name with its number ("port-b=2"), which `set` takes as well.
 QStringList listing(const SettingBytes &bytes);
 
 // The register write that gives a setting a value; nothing for a read-only setting or a value

@@ -7,8 +7,8 @@
 #include "settings/Catalog.h"
 #include "sim/DeviceModel.h"
 
-#include "sim/ModelUsbApi.h"
 #include "ModelLink.h"
+#include "sim/ModelUsbApi.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -170,7 +170,7 @@ private slots:
         const QStringList lines = rig.stdoutText().trimmed().split(u'\n');
         QCOMPARE(lines.size(), int(settings::SettingCount));
         QVERIFY(lines.first().startsWith("input "));
-        QVERIFY(lines.first().endsWith("port-a"));
+        QVERIFY(lines.first().endsWith("port-a=1"));
 
         QCOMPARE(rig.run({"--json", "settings"}), 0);
         const QJsonArray rows = rig.json()["settings"].toArray();
@@ -460,9 +460,9 @@ private slots:
         row("both checksum options", {"edid", "write", wrongSum, "--force", "--fix-checksums"},
             "exclude");
         row("reset unconfirmed", {"reset", "all"}, "--yes");
-        row("json where none is", {"--json", "set", "input", "port-b"}, "--json");
-        row("wait not a number", {"--wait", "soon", "status"}, "--wait");
-        row("wait negative", {"--wait", "-1", "status"}, "--wait");
+        row("wait not a number", {"--wait", "soon", "status"}, "--wait soon: not a whole number");
+        row("wait negative", {"--wait", "-1", "status"}, "--wait -1: a wait cannot be negative");
+        row("wait over a day", {"--wait", "86401", "status"}, "--wait 86401: more than a day");
         row("wait with list", {"--wait", "3", "list"}, "--wait");
         row("watch with another command", {"status", "--watch"}, "--watch");
     }

@@ -45,6 +45,16 @@ private slots:
         QTest::newRow("an option's value is no positional")
             << "korvalis-cli --device 2023 edid mode f"
             << "fixed";
+        QTest::newRow("after --wait's seconds") << "korvalis-cli --wait 3 --json st"
+                                                << "status";
+        QTest::newRow("--device: the places the program lists") << "korvalis-cli --device /"
+                                                                << "/run/k/2023.sock";
+        QTest::newRow("--device: ids and places, once each") << "korvalis-cli --device "
+                                                             << "/run/k/2023.sock 1-4.2 2023";
+        QTest::newRow("help: command words") << "korvalis-cli help ed"
+                                             << "edid";
+        QTest::newRow("help: subcommands") << "korvalis-cli help config l"
+                                           << "load";
     }
     void completes()
     {
@@ -54,7 +64,10 @@ private slots:
         QString quoted;
         for (const QString &w : words)
             quoted += QStringLiteral(" '%1'").arg(w);
-        const QString program = QStringLiteral("source '%1'; COMP_WORDS=(%2); "
+        // The program as the script runs it for --device: what `list` prints.
+        const QString program = QStringLiteral("source '%1'; korvalis-cli() { [ \"$1\" = list ] && "
+                                               "printf '2023  1-4.2  ok\\n2023  "
+                                               "/run/k/2023.sock  ok\\n'; }; COMP_WORDS=(%2); "
                                                "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
                                                "_korvalis_cli; echo \"${COMPREPLY[*]}\"")
                                     .arg(script_, quoted);

@@ -203,10 +203,12 @@ void CatalogTest::listingShowsEveryRow()
     bytes[35] = 1;
     const QStringList lines = listing(bytes);
     QCOMPARE(lines.size(), int(catalog().size()));
-    const QRegularExpression input("^input +choice +port-a\\|port-b\\|matrix-thru\\|matrix-swap +"
-                                   "port-b$");
+    const QRegularExpression input("^input +choice +port-a=1\\|port-b=2\\|matrix-thru=3\\|"
+                                   "matrix-swap=4 +port-b=2$");
     QVERIFY2(input.match(lines.first()).hasMatch(), qPrintable(lines.first()));
-    QVERIFY(lines.filter(QRegularExpression("^tx-htpc-mode +on/off +on\\|off +off$")).size() == 1);
+    // The numbers are the device's: inverted for this one.
+    QVERIFY(lines.filter(QRegularExpression("^tx-htpc-mode +on/off +on=0\\|off=1 +off=1$")).size() ==
+            1);
     QVERIFY(lines.filter(QRegularExpression("^edid-table +range +1\\.\\.25 +0$")).size() == 1);
     // Aligned columns: every kind starts in the same column.
     const int column = lines.first().indexOf("choice");

@@ -1,0 +1,180 @@
+#include "cli/CommandHelp.h"
+
+#include "cli/Request.h"
+
+namespace cli
+{
+namespace
+{
+
+// What an option does; `command` ("edid write") narrows a text to one command, nullptr gives
+// it to every command that has the option. An option without a row is listed by name alone.
+struct OptionHelp {
+    const char *option;
+    const char *command;
+    const char *value; // what follows the option, nullptr for none
+    const char *what;
+};
+
+constexpr OptionHelp kOptionHelp[] = {
+    {"watch", nullptr, nullptr, "then every arrival and departure, until interrupted"},
+    {"numbers", nullptr, nullptr, "each value as its number, as set takes it"},
+    {"from", nullptr, "own|tv-a|tv-b", "the device's own table (default) or a display's"},
+    {"o", nullptr, "FILE|-", "write to FILE (- or none: standard output)"},
+    {"hex", nullptr, nullptr, "16 lines of hex text, as the window shows the table"},
+    {"decode", nullptr, nullptr, "the table in words (with --json: as JSON)"},
+    {"select-custom", nullptr, nullptr, "switch to CUSTOM mode, table 1 first if needed"},
+    {"fix-checksums", nullptr, nullptr, "correct wrong checksums before writing"},
+    {"force", "edid write", nullptr, "write wrong checksums or a table without header as is"},
+    {"force", "config load", nullptr, "load a file saved from another firmware version"},
+    {"truncate", nullptr, nullptr, "a longer table's first 256 bytes, as 1 extension"},
+    {"verify", nullptr, nullptr, "read the table back and compare"},
+    {"table", nullptr, "N", "the custom table to use (edid-table)"},
+    {"replace", nullptr, "on|off", "the replace-avi setting to send with (default: as is)"},
+    {"yes", nullptr, nullptr, "confirms the reset: without it nothing is erased"},
+    {"dry-run", nullptr, nullptr, "only show what a load would change"},
+};
+
+constexpr const char *kGlobalHelp[][2] = {
+    {"--device ID|PATH", "the unit: identification string, or a place from 'list'"},
+    {"--wait SECONDS", "wait up to SECONDS for the device to appear"},
+    {"--json", "one JSON document on standard output, also for errors"},
+    {"--quiet", "no progress on standard error"},
+};
+
+const OptionHelp *optionHelp(const char *option, const QString &command)
+{
+    const OptionHelp *any = nullptr;
+    for (const OptionHelp &h : kOptionHelp) {
+        if (qstrcmp(h.option, option) != 0)
+            continue;
+        if (h.command == nullptr)
+            any = &h;
+        else if (command == QLatin1String(h.command))
+            return &h;
+    }
+    return any;
+}
+
+// "  --from own|tv-a|tv-b  what it does", wrapped under the text's column.
+QStringList optionLines(const QString &flag, const QString &what)
+{
+    constexpr int Column = 22;
+    const QString head = QStringLiteral("  ") + flag;
+    if (what.isEmpty())
+        return {head};
+    QStringList lines;
+    QStringList text = wrapText(what, HelpWidth - Column);
+    if (head.size() < Column)
+        lines << head.leftJustified(Column) + text.takeFirst();
+    else
+        lines << head;
+    for (const QString &line : text)
+        lines << QString(Column, u' ') + line;
+    return lines;
+}
+
+QString groupHelp(const QString &group, const std::vector<const CommandInfo *> &members)
+{
+    QStringList lines{QStringLiteral("Commands of '%1':").arg(group)};
+    for (const CommandInfo *c : members) {
+        lines += wrapText(QStringLiteral("  korvalis-cli ") + usageLine(*c), HelpWidth, 6);
+        if (*c->what != '\0')
+            lines += wrapText(QStringLiteral("      ") + QLatin1String(c->what), HelpWidth, 6);
+    }
+    lines << QString()
+          << QStringLiteral("'korvalis-cli help %1 SUBCOMMAND' tells more of one.").arg(group);
+    return lines.join(u'\n') + u'\n';
+}
+
+} // namespace
+
+QStringList wrapText(const QString &text, int width, int indent)
+{
+    QStringList lines;
+    QString line;
+    const QString lead(indent, u' ');
+    // Leading spaces are kept as the first line's indentation.
+    qsizetype start = 0;
+    while (start < text.size() && text[start] == u' ')
+        ++start;
+    line = text.left(start);
+    bool empty = true;
+    for (const QString &word : text.mid(start).split(u' ', Qt::SkipEmptyParts)) {
+        if (!empty && line.size() + 1 + word.size() > width) {
+            lines << line;
+            line = lead;
+            empty = true;
+        }
+        line += (empty ? QString() : QStringLiteral(" ")) + word;
+        empty = false;
+    }
+    if (!empty)
+        lines << line;
+    return lines;
+}
+
+QString commandWords(const CommandInfo &info)
+{
+    return info.sub != nullptr ? QLatin1String(info.group) + u' ' + QLatin1String(info.sub)
+                               : QString::fromLatin1(info.group);
+}
+
+const CommandInfo *findCommand(const QStringList &words)
+{
+    for (const CommandInfo &c : commandTable()) {
+        if (words.value(0) != QLatin1String(c.group))
+            continue;
+        if (c.sub == nullptr || words.value(1) == QLatin1String(c.sub))
+            return &c;
+    }
+    return nullptr;
+}
+
+QString commandHelp(const CommandInfo &info)
+{
+    const QString key = commandWords(info);
+    QStringList lines = wrapText(QStringLiteral("Usage: korvalis-cli ") + usageLine(info),
+                                 HelpWidth, 8);
+    if (*info.what != '\0') {
+        QString what = QLatin1String(info.what);
+        what[0] = what[0].toUpper();
+        lines << QString() << wrapText(what + u'.', HelpWidth);
+    }
+    QStringList options;
+    for (const char *name : info.options) {
+        if (name == nullptr)
+            break;
+        const OptionHelp *h = optionHelp(name, key);
+        QString flag = optionFlag(name);
+        if (h != nullptr && h->value != nullptr)
+            flag += u' ' + QLatin1String(h->value);
+        options += optionLines(flag, h != nullptr ? QLatin1String(h->what) : QString());
+    }
+    if (!options.isEmpty())
+        lines << QString() << QStringLiteral("Options:") << options;
+    lines << QString() << QStringLiteral("Global options:");
+    for (const auto &g : kGlobalHelp)
+        lines += optionLines(QLatin1String(g[0]), QLatin1String(g[1]));
+    if (info.example != nullptr)
+        lines << QString() << QStringLiteral("Example:")
+              << wrapText(QStringLiteral("  korvalis-cli ") + QLatin1String(info.example),
+                          HelpWidth, 6);
+    return lines.join(u'\n') + u'\n';
+}
+
+QString helpFor(const QStringList &words, QString &error)
+{
+    if (words.isEmpty())
+        return usageText();
+    if (const CommandInfo *c = findCommand(words))
+        return commandHelp(*c);
+    const std::vector<const CommandInfo *> members = groupCommands(words[0]);
+    if (!members.empty() && (words.size() == 1 || words[1].startsWith(u'-')))
+        return groupHelp(words[0], members);
+    error = QStringLiteral("no command '%1' ('korvalis-cli help' lists them)")
+                .arg(words.mid(0, members.empty() ? 1 : 2).join(u' '));
+    return QString();
+}
+
+} // namespace cli
