@@ -54,13 +54,32 @@ const std::vector<CommandInfo> &commandTable()
          "the EDID mode and custom table"},
         {Command::CecSend, "cec", "send", "HEX", {}, "HEX: colon hex, e.g. 40:04"},
         {Command::CecStore, "cec", "store", "sp|lp HEX", {}, "stores a CEC message for a button"},
-        {Command::HdrSend, "hdr", "send", "HEX", {}, "stores and activates an HDR infoframe"},
+        {Command::HdrSend,
+         "hdr",
+         "send",
+         "HEX [--force] | [--preset NAME | --from-capture | --from-stored] [--eotf sdr|hdr|pq|hlg] "
+         "[--primaries bt2020|p3|bt709|\"RX,RY GX,GY BX,BY\"] [--white d65|\"X,Y\"] "
+         "[--max-luminance N] [--min-luminance N.NNNN] [--max-cll N] [--max-fall N] "
+         "[--x265 G(x,y)B(x,y)R(x,y)WP(x,y)L(max,min)]",
+         {"force", "preset", "from-capture", "from-stored", "eotf", "primaries", "white",
+          "max-luminance", "min-luminance", "max-cll", "max-fall", "x265"},
+         "stores and activates an HDR infoframe: a whole frame (refused when malformed unless "
+         "--force), or one built from numbers, changing only the fields given"},
+        {Command::HdrShow, "hdr", "show", "", {}, "the source's HDR infoframe and the stored one"},
+        {Command::HdrDecode, "hdr", "decode", "HEX", {}, "a whole HDR frame or its data bytes"},
+        {Command::HdrPresets, "hdr", "presets", "", {}, "the presets of hdr send --preset"},
         {Command::AviSend,
          "avi",
          "send",
-         "HEX [--replace on|off]",
-         {"replace"},
-         "stores and activates AVI infoframe bytes"},
+         "[HEX] [--replace on|off] [--colour-format rgb|ycbcr422|ycbcr444|ycbcr420] "
+         "[--colorimetry none|bt601|bt709|xvycc601|xvycc709|sycc601|opycc601|oprgb|bt2020c|bt2020] "
+         "[--quantization default|limited|full] [--ycc-quantization limited|full] "
+         "[--content-type none|graphics|photo|cinema|game] [--vic N]",
+         {"replace", "colour-format", "colorimetry", "quantization", "ycc-quantization",
+          "content-type", "vic"},
+         "stores and activates AVI infoframe bytes: HEX, or the stored ones, with the fields given"},
+        {Command::AviShow, "avi", "show", "", {}, "the stored AVI data bytes in words"},
+        {Command::AviDecode, "avi", "decode", "HEX", {}, "AVI data bytes 1 to 13 in words"},
         {Command::Reset, "reset", nullptr, "settings|edid|all --yes", {"yes"}, "factory reset"},
         {Command::ConfigSave,
          "config",
