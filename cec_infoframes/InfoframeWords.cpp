@@ -119,17 +119,26 @@ QStringList hdrWords(const HdrDecoded &d)
 QString hdrSummary(const HdrDecoded &d)
 {
     const HdrMetadata &m = d.metadata;
-    const ColourSet *gamut = gamutOf(m.primaries);
-    QString line =
-        QStringLiteral("%1, %2, %3, %4 / %5%6, MaxCLL %7, MaxFALL %8")
-            .arg(eotfWord(m.eotf),
-                 gamut ? QLatin1String(gamut->name) : QStringLiteral("own primaries"),
-                 isD65(m.whitePoint) ? QStringLiteral("D65")
-                                     : QStringLiteral("white %1").arg(coordinates(m.whitePoint)),
-                 m.maxLuminance == 0 ? QStringLiteral("?") : QString::number(m.maxLuminance),
-                 minLuminance(m.minLuminance), CandelaUnit,
-                 m.maxCll == 0 ? QStringLiteral("not given") : QString::number(m.maxCll),
-                 m.maxFall == 0 ? QStringLiteral("not given") : QString::number(m.maxFall));
+    HdrMetadata none;
+    none.eotf = m.eotf;
+    none.descriptor = m.descriptor;
+    QString line;
+    if (m == none) {
+        line = QStringLiteral("%1, no mastering metadata").arg(eotfWord(m.eotf));
+    } else {
+        const ColourSet *gamut = gamutOf(m.primaries);
+        line = QStringLiteral("%1, %2, %3, %4 / %5%6, MaxCLL %7, MaxFALL %8")
+                   .arg(eotfWord(m.eotf),
+                        gamut ? QLatin1String(gamut->name) : QStringLiteral("own primaries"),
+                        isD65(m.whitePoint)
+                            ? QStringLiteral("D65")
+                            : QStringLiteral("white %1").arg(coordinates(m.whitePoint)),
+                        m.maxLuminance == 0 ? QStringLiteral("max not given")
+                                            : QString::number(m.maxLuminance),
+                        minLuminance(m.minLuminance), CandelaUnit,
+                        m.maxCll == 0 ? QStringLiteral("not given") : QString::number(m.maxCll),
+                        m.maxFall == 0 ? QStringLiteral("not given") : QString::number(m.maxFall));
+    }
     const QStringList problems = problemTexts(d);
     if (!problems.isEmpty())
         line += QLatin1Char('\n') + problems.join(QStringLiteral("; "));
