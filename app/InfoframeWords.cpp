@@ -9,17 +9,19 @@
 #include "cec_infoframes/InfoframeWords.h"
 #include "edid/EdidReport.h"
 
+#include <QAction>
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QPushButton>
+#include <QMenu>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 using namespace infoframe;
@@ -131,8 +133,7 @@ void insertBelow(QWidget &anchor, QWidget &row, int height)
     row.setGeometry(anchor.x(), top, right - anchor.x() + 1, height);
 }
 
-// A page of fixed positions that now reaches below its tab scrolls, its widgets narrowed or moved
-// left just enough for the scroll bar, so that none hides under it.
+// A page of fixed positions that now reaches below its tab scrolls, every widget where it was.
 void scrollWhenTaller(QWidget &page)
 {
     auto *tabs = qobject_cast<QTabWidget *>(
@@ -141,7 +142,6 @@ void scrollWhenTaller(QWidget &page)
         return;
     // The page's own size is only set when the tabs are first laid out: take it from them.
     constexpr int FrameMargin = 4;
-    const int pageWidth = tabs->width() - 2 * FrameMargin;
     const int pageHeight = tabs->height() - tabs->tabBar()->sizeHint().height() - 2 * FrameMargin;
     QRect used;
     const QList<QWidget *> children = page.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -151,21 +151,11 @@ void scrollWhenTaller(QWidget &page)
         return;
     auto *content = new QWidget;
     content->setObjectName(page.objectName() + QStringLiteral("Content"));
-    const int limit = pageWidth - page.style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 1;
-    for (QWidget *w : children) {
+    for (QWidget *w : children)
         w->setParent(content);
-        const int overflow = w->geometry().right() + 1 - limit;
-        if (overflow <= 0)
-            continue;
-        if (w->x() <= used.left()) // spans from the left margin: narrower
-            w->resize(w->width() - overflow, w->height());
-        else
-            w->move(w->x() - overflow, w->y());
-    }
-    content->setMinimumHeight(used.bottom() + used.top() + 1);
+    content->setMinimumSize(used.right() + used.left() + 1, used.bottom() + used.top() + 1);
     auto *scroll = new QScrollArea(&page);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     scroll->viewport()->setAutoFillBackground(false);
@@ -207,9 +197,9 @@ private:
     QString words_;
 };
 
-// A words label under `editor`, with `button` at its right when given; follows the editor.
+// A words label under `editor` that follows it.
 void addWords(QTextEdit &editor, const char *objectName, const QString &accessibleName,
-              QString (*words)(const QString &), QPushButton *button)
+              QString (*words)(const QString &))
 {
     auto *row = new QWidget;
     auto *label = new WordsLabel(row);
@@ -226,10 +216,7 @@ void addWords(QTextEdit &editor, const char *objectName, const QString &accessib
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(label, 1);
-    if (button != nullptr)
-        layout->addWidget(button, 0, Qt::AlignTop);
-    const int height = std::max(QFontMetrics(font).lineSpacing() * 2 + 2,
-                                button ? button->sizeHint().height() : 0);
+    const int height = std::max(QFontMetrics(font).lineSpacing() * 2 + 2, 0);
     insertBelow(editor, *row, height + 2);
     const auto refresh = [label, &editor, words] { label->setWords(words(editor.toPlainText())); };
     QObject::connect(&editor, &QTextEdit::textChanged, label, refresh);
@@ -269,14 +256,23 @@ void editAviFields(QWidget &window, QTextEdit &editor)
                                        std::size_t(data.size())));
 }
 
-QPushButton *dialogButton(QWidget &window, const char *objectName, const QString &text,
-                          void (*edit)(QWidget &, QTextEdit &), QTextEdit &editor)
+// The editor's own context menu with `text` at its end, which opens the editor's dialog. The
+// page has no room for more buttons, and the action sits where the bytes are.
+void addDialogAction(QWidget &window, QTextEdit &editor, const char *objectName,
+                     const QString &text, void (*edit)(QWidget &, QTextEdit &))
 {
-    auto *button = new QPushButton(text);
-    button->setObjectName(QLatin1String(objectName));
-    QObject::connect(button, &QPushButton::clicked, &window,
+    auto *action = new QAction(text, &editor);
+    action->setObjectName(QLatin1String(objectName));
+    QObject::connect(action, &QAction::triggered, &window,
                      [&window, &editor, edit] { edit(window, editor); });
-    return button;
+    editor.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&editor, &QWidget::customContextMenuRequested, &editor,
+                     [&editor, action](const QPoint &at) {
+                         std::unique_ptr<QMenu> menu(editor.createStandardContextMenu(at));
+                         menu->addSeparator();
+                         menu->addAction(action);
+                         menu->exec(editor.viewport()->mapToGlobal(at));
+                     });
 }
 
 } // namespace
@@ -288,11 +284,11 @@ void attachInfoframeWords(QWidget &window)
     auto *capture = window.findChild<QTextEdit *>(QStringLiteral("txtHdrIf"));
     if (hdr == nullptr || avi == nullptr || capture == nullptr)
         return;
-    addWords(*hdr, "lblCustomHdrWords", tr("Custom HDR in words"), customHdrWords,
-             dialogButton(window, "ButHdrMetadata", tr("HDR metadata..."), editHdrMetadata, *hdr));
-    addWords(*avi, "lblCustomAviWords", tr("Custom AVI in words"), customAviWords,
-             dialogButton(window, "ButAviFields", tr("AVI fields..."), editAviFields, *avi));
-    addWords(*capture, "lblHdrCaptureWords", tr("HDR capture in words"), captureWords, nullptr);
+    addWords(*hdr, "lblCustomHdrWords", tr("Custom HDR in words"), customHdrWords);
+    addDialogAction(window, *hdr, "actionHdrMetadata", tr("HDR metadata..."), editHdrMetadata);
+    addWords(*avi, "lblCustomAviWords", tr("Custom AVI in words"), customAviWords);
+    addDialogAction(window, *avi, "actionAviFields", tr("AVI fields..."), editAviFields);
+    addWords(*capture, "lblHdrCaptureWords", tr("HDR capture in words"), captureWords);
     if (hdr->parentWidget() != nullptr)
         scrollWhenTaller(*hdr->parentWidget());
 }

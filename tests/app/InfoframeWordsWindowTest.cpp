@@ -9,6 +9,7 @@
 #include "ModelLink.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QSpinBox>
@@ -47,8 +48,9 @@ struct Rig : ModelLink {
                 return label;
         return nullptr;
     }
-    // Clicks `button` and runs `inDialog` on the dialog it opens, which then closes as it says.
-    template <class Dialog> void inDialog(const QString &button, std::function<void(Dialog &)> act)
+    // Triggers the context menu's `action` and runs `act` on the dialog it opens, which then
+    // closes as it says.
+    template <class Dialog> void inDialog(const QString &action, std::function<void(Dialog &)> act)
     {
         // A window closed earlier ended the application's loop, and every loop after it would
         // end at once: one turn of the application's own loop clears that.
@@ -59,7 +61,7 @@ struct Rig : ModelLink {
             QVERIFY(dialog != nullptr);
             act(*dialog);
         });
-        window->findChild<QAbstractButton *>(button)->click();
+        window->findChild<QAction *>(action)->trigger();
     }
 };
 
@@ -204,12 +206,12 @@ private slots:
         rig.tick();
         rig.editor(editor)->setPlainText(start);
         if (editor == "AVItext") {
-            rig.inDialog<AviFieldsDialog>("ButAviFields", [](AviFieldsDialog &d) {
+            rig.inDialog<AviFieldsDialog>("actionAviFields", [](AviFieldsDialog &d) {
                 d.findChild<QSpinBox *>()->setValue(16);
                 d.accept();
             });
         } else {
-            rig.inDialog<HdrMetadataDialog>("ButHdrMetadata", [action](HdrMetadataDialog &d) {
+            rig.inDialog<HdrMetadataDialog>("actionHdrMetadata", [action](HdrMetadataDialog &d) {
                 if (action == "preset")
                     d.setMetadata(infoframe::findHdrPreset("hdr10-1000")->metadata);
                 if (action == "capture") {
