@@ -1,6 +1,7 @@
 // CEC and infoframe slots: read the editor, parse it here, post the bytes, report the outcome.
 #include "app/MainWindow.h"
 
+#include "app/InfoframeWords.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
 #include "cec_infoframes/EntryParse.h"
@@ -84,7 +85,7 @@ void MainWindow::SaveCEC_2()
 void MainWindow::WriteIF()
 {
     const auto frame = editorBytes("IFtext", colonhex::HdrLimits, colonhex::Mode::Plain);
-    if (!frame)
+    if (!frame || !confirmHdrSend(prompts_, *frame))
         return;
     worker_.run<session::CommandResult>(
         [frame = *frame](session::WindowSession &w) { return w.sendHdr(frame); }, this,

@@ -2,6 +2,7 @@
 
 #include "app/EdidDetails.h"
 #include "app/FormBinding.h"
+#include "app/InfoframeWords.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
 #include "cec_infoframes/ColonHex.h"
@@ -24,6 +25,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
 {
     ui->setupUi(this);
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
+    attachInfoframeWords(*this);
     initialise();
 }
 

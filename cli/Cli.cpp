@@ -4,6 +4,7 @@
 #include "cli/ConfigCommands.h"
 #include "cli/GlobalOptions.h"
 #include "cli/JsonEnding.h"
+#include "cli/InfoframeCommands.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "device/Clock.h"
@@ -143,10 +144,19 @@ public:
             return step(s_.sendCec(entryBytes(colonhex::CecSendLimits, colonhex::Mode::LengthByte)));
         case Command::CecStore:
             return step(s_.storeCec(colonhex::prepareEntryText(r_.hexText), r_.button));
-        case Command::HdrSend:
-            return step(s_.sendHdr(entryBytes(colonhex::HdrLimits)));
-        case Command::AviSend:
-            return aviSend();
+        case Command::HdrSend: {
+            const BuiltFrame built = buildHdrFrame(s_, r_, configIo());
+            return built.bytes ? reportSent(built, step(s_.sendHdr(*built.bytes)), io_.out)
+                               : built.exitStatus;
+        }
+        case Command::AviSend: {
+            const BuiltFrame built = buildAviData(s_, r_, configIo());
+            return built.bytes ? reportSent(built, aviSend(*built.bytes), io_.out)
+                               : built.exitStatus;
+        }
+        case Command::HdrShow:
+        case Command::AviShow:
+            return showInfoframes(s_, r_, configIo());
         case Command::Reset:
             return step(s_.factoryReset(r_.resetValue));
         case Command::ConfigSave:
@@ -156,6 +166,9 @@ public:
         case Command::Help:
         case Command::List:
         case Command::EdidDecode:
+        case Command::HdrDecode:
+        case Command::AviDecode:
+        case Command::HdrPresets:
         case Command::Version:
         case Command::Completion:
             break;
@@ -332,7 +345,7 @@ private:
         return step(s_.writeEdid(r_.table, progress_(QStringLiteral("writing EDID"))));
     }
 
-    int aviSend()
+    int aviSend(const QByteArray &data)
     {
         settings::SettingBytes bytes{};
         bool replace = false;
@@ -344,7 +357,7 @@ private:
                 return exitcode::DeviceFailed;
             replace = settings::currentValue(*settings::findSetting("replace-avi"), bytes).raw == 1;
         }
-        return step(s_.sendAvi(entryBytes(colonhex::AviLimits), replace, bytes));
+        return step(s_.sendAvi(data, replace, bytes));
     }
 
     session::DeviceSession &s_;
@@ -428,6 +441,8 @@ int runParsed(const Parsed &parsed, const Backend &backend, const Streams &strea
     }
     if (r.command == Command::EdidDecode)
         return decodeInput(r, streams);
+    if (infoframeRunsWithoutDevice(r.command))
+        return runInfoframeOffline(r, streams.out, streams.err);
     // A file is checked whole before any device is opened.
     std::optional<session::config::Plan> plan;
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))

@@ -11,7 +11,8 @@
 namespace cli
 {
 
-constexpr std::size_t MaxCommandOptions = 8;
+
+constexpr std::size_t MaxCommandOptions = 12;
 
 struct CommandInfo {
     Command command;

@@ -19,6 +19,12 @@ struct ValueOption {
 constexpr ValueOption kValueOptions[] = {
     {"device", "<devices>"},   {"wait", nullptr},       {"from", "own tv-a tv-b"},
     {"o", "<file>"},           {"table", "<edid-table>"}, {"replace", "on off"},
+    // hdr send and avi send: numbers and names their own help lists
+    {"eotf", nullptr}, {"primaries", nullptr}, {"white", nullptr}, {"max-luminance", nullptr},
+    {"min-luminance", nullptr}, {"max-cll", nullptr}, {"max-fall", nullptr}, {"x265", nullptr},
+    {"preset", nullptr}, {"colour-format", nullptr}, {"colorimetry", nullptr},
+    {"quantization", nullptr}, {"ycc-quantization", nullptr}, {"content-type", nullptr},
+    {"vic", nullptr},
 };
 
 QString settingValues(const settings::Setting &s)

@@ -3,6 +3,7 @@
 #include "cli/CommandHelp.h"
 #include "cli/CommandTable.h"
 #include "cli/GlobalOptions.h"
+#include "cli/InfoframeRequest.h"
 #include "cli/InputChecks.h"
 
 #include <QCommandLineParser>
@@ -216,15 +217,8 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
         error = checkColonHex(r.hexText, colonhex::CecStoreLimits);
         return error.isEmpty();
     }
-    if ((word == "hdr" || word == "avi") && sub == "send") {
-        r.command = word == "hdr" ? Command::HdrSend : Command::AviSend;
-        if (!wantCount(pos, 3, word == "hdr" ? "hdr send HEX" : "avi send HEX [--replace on|off]",
-                       error))
-            return false;
-        r.hexText = pos[2];
-        error = checkColonHex(r.hexText, word == "hdr" ? colonhex::HdrLimits : colonhex::AviLimits);
-        return error.isEmpty();
-    }
+    if (isInfoframeCommand(word, sub))
+        return parseInfoframeCommand(pos, r, error);
     if (word == "reset") {
         r.command = Command::Reset;
         if (!wantCount(pos, 2, "reset settings|edid|all --yes", error))
@@ -310,6 +304,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     }
     r.watch = p.isSet("watch");
     r.numbers = p.isSet("numbers");
+    if (!parseInfoframeOptions(p, r, error))
+        return false;
 
     switch (r.command) {
     case Command::EdidRead: {
@@ -450,6 +446,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"dry-run", ""},
         {"version", ""},
     });
+    addInfoframeOptions(p);
     Parsed out;
     QStringList hidden;
     for (const QString &a : arguments)

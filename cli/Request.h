@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/InfoframeOptions.h"
 #include "session/DeviceSession.h"
 #include "edid/EdidTable.h"
 #include "edid/EdidTransfer.h"
@@ -31,6 +32,11 @@ enum class Command {
     CecStore,
     HdrSend,
     AviSend,
+    HdrShow,
+    HdrDecode,
+    HdrPresets,
+    AviShow,
+    AviDecode,
     Reset,
     ConfigSave,
     ConfigLoad,
@@ -76,6 +82,7 @@ struct Request {
     QString hexText;
     session::CecButton button = session::CecButton::Sp;
     std::optional<bool> replace; // avi: nothing keeps the device's current value
+    InfoframeOptions infoframe;  // hdr send, avi send: field options
 
     int resetValue = 0;
 

@@ -168,7 +168,8 @@ const std::vector<Operation> &operations()
                                  r.text("CECtext").toUpper().toLatin1()); },
          {"CEC values written..."}, {"Error Writing CEC values."}, 1, 0, false, false},
         {"HDR send",
-         [](Rig &r) { r.type("IFtext", "87:01:02:aa:" + r.colonSeed()); },
+         [](Rig &r) { r.type("IFtext", "87:01:02:aa:" + r.colonSeed());
+                      r.prompts.answers = {Prompts::Answer::Yes}; }, // malformed: "Send anyway?"
          [](Rig &r) { r.click("ButWriteIF"); },
          [](Rig &r) { return r.model.storedHdrInfoframe() ==
                              QByteArray::fromHex(r.text("IFtext").toLatin1()); },
