@@ -105,7 +105,7 @@ const std::vector<CommandInfo> &commandTable()
           "max-luminance", "min-luminance", "max-cll", "max-fall", "x265"},
          "stores and activates an HDR infoframe: a whole frame (refused when malformed unless "
          "--force), or one built from numbers, changing only the fields given",
-         "hdr send --from-capture --max-luminance 600"},
+         "hdr send --preset hdr10-1000 --max-luminance 600"},
         {Command::HdrShow,
          "hdr",
          "show",
@@ -119,7 +119,7 @@ const std::vector<CommandInfo> &commandTable()
          "HEX",
          {},
          "a whole HDR frame or its data bytes",
-         "hdr decode 02:00:c2:33:c4:86:4c:1d:b8:0b:d0:84:80:3e:13:3d:42:40:e8:03:32:00:e8:03:90:01"},
+         "hdr decode 02:00:c2:33:c4:86:4c:1d:b8:0b:d0:84:80:3e"},
         {Command::HdrPresets,
          "hdr",
          "presets",
@@ -130,10 +130,9 @@ const std::vector<CommandInfo> &commandTable()
         {Command::AviSend,
          "avi",
          "send",
-         "[HEX] [--replace on|off] [--colour-format rgb|ycbcr422|ycbcr444|ycbcr420] "
-         "[--colorimetry none|bt601|bt709|xvycc601|xvycc709|sycc601|opycc601|oprgb|bt2020c|bt2020] "
+         "[HEX] [--replace on|off] [--colour-format FORMAT] [--colorimetry NAME] "
          "[--quantization default|limited|full] [--ycc-quantization limited|full] "
-         "[--content-type none|graphics|photo|cinema|game] [--vic N]",
+         "[--content-type TYPE] [--vic N]",
          {"replace", "colour-format", "colorimetry", "quantization", "ycc-quantization",
           "content-type", "vic"},
          "stores and activates AVI infoframe bytes: HEX, or the stored ones, with the fields given",

@@ -105,7 +105,7 @@ int presets(const Request &r, QIODevice &out)
         lines << QStringLiteral("%1  %2").arg(QLatin1String(p.name), -10).arg(hdrSummary(d));
     }
     if (r.json)
-        writeJson(out, list);
+        writeJson(out, QJsonObject{{"presets", list}}); // an object, as every document is
     else
         writeLines(out, lines);
     return exitcode::Ok;
