@@ -2,6 +2,7 @@
 
 #include "cli/CommandTable.h"
 #include "cli/InputChecks.h"
+#include "cec_infoframes/CecLength.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -214,6 +215,8 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
             return false;
         r.hexText = pos[2];
         error = checkColonHex(r.hexText, colonhex::CecSendLimits);
+        if (error.isEmpty()) // well formed: one byte per three characters
+            error = cec::lengthProblem((r.hexText.size() + 1) / 3);
         return error.isEmpty();
     }
     if (word == "cec" && sub == "store") {

@@ -433,6 +433,8 @@ private slots:
         row("bad hex digit", {"cec", "send", "4g:04"}, "'g' at position 2 is not a hex digit");
         row("bad hex layout", {"hdr", "send", "870:1a"}, "not colon hex");
         row("one byte", {"cec", "send", "40"}, "Error: min 2, max 31 data bytes");
+        row("17 bytes: more than CEC carries",
+            {"cec", "send", QStringList(17, "40").join(':')}, "CEC carries at most 16 bytes");
         row("avi too long", {"avi", "send", "00:01:02:03:04:05:06:07:08:09:0a:0b:0c:0d"},
             "Error: min 2, max 13 data bytes");
         row("bad replace", {"avi", "send", "82:02", "--replace", "yes"}, "--replace");
