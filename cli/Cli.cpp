@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/CecWords.h"
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
 #include "cli/Output.h"
@@ -138,6 +139,10 @@ public:
         case Command::EdidWrite:
             return edidWrite();
         case Command::CecSend:
+            if (!r_.cec.name.isEmpty())
+                return sendNamedCec(r_, io_.out, [this](const QByteArray &payload) {
+                    return step(s_.sendCec(payload));
+                });
             return step(s_.sendCec(entryBytes(colonhex::CecSendLimits, colonhex::Mode::LengthByte)));
         case Command::CecStore:
             return step(s_.storeCec(colonhex::prepareEntryText(r_.hexText), r_.button));
@@ -154,6 +159,8 @@ public:
         case Command::Help:
         case Command::List:
         case Command::EdidDecode:
+        case Command::CecDecode:
+        case Command::CecCommands:
         case Command::Version:
         case Command::Completion:
             break;
@@ -425,6 +432,8 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
     }
     if (r.command == Command::EdidDecode)
         return decodeInput(r, streams);
+    if (r.command == Command::CecDecode || r.command == Command::CecCommands)
+        return printCecWords(r, streams.out);
     // A file is checked whole before any device is opened.
     std::optional<session::config::Plan> plan;
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))

@@ -18,7 +18,7 @@ struct ValueOption {
 };
 constexpr ValueOption kValueOptions[] = {
     {"device", nullptr},       {"from", "own tv-a tv-b"}, {"o", "<file>"},
-    {"table", "<edid-table>"}, {"replace", "on off"},
+    {"table", "<edid-table>"}, {"replace", "on off"},     {"to", nullptr},
 };
 
 QString settingValues(const settings::Setting &s)

@@ -1,5 +1,6 @@
 #include "cli/Request.h"
 
+#include "cli/CecWords.h"
 #include "cli/CommandTable.h"
 #include "cli/InputChecks.h"
 #include "cec_infoframes/CecLength.h"
@@ -25,7 +26,8 @@ const char kUsageTail[] =
     "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
     "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
     "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex or --decode, edid decode, config save, config load);\n"
+    "                 edid read --hex or --decode, edid decode, cec decode, config save,\n"
+    "                 config load);\n"
     "                 list --watch: one JSON object a line\n"
     "  --quiet        no progress on standard error\n"
     "  --help         this text\n"
@@ -83,6 +85,7 @@ bool takesJson(const Request &r)
     case Command::Settings:
     case Command::ConfigLoad:
     case Command::EdidDecode:
+    case Command::CecDecode:
         return true;
     case Command::ConfigSave:
         return r.configFile != "-"; // the document itself goes there
@@ -209,6 +212,8 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
         r.assignments.push_back({mode, *v});
         return true;
     }
+    if (isCecWords(pos))
+        return parseCecWords(pos, r, error);
     if (word == "cec" && sub == "send") {
         r.command = Command::CecSend;
         if (!wantCount(pos, 3, "cec send HEX", error))
@@ -399,6 +404,10 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
             r.assignments.insert(r.assignments.begin(), *table);
         }
         break;
+    case Command::CecSend:
+        if (!applyCecOptions(p, r, error))
+            return false;
+        break;
     case Command::ConfigLoad:
         r.force = p.isSet("force");
         r.dryRun = p.isSet("dry-run");
@@ -427,7 +436,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     }
     if (r.json && !takesJson(r)) {
         error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex or "
-                               "--decode, edid decode, config save FILE and config load");
+                               "--decode, edid decode, cec decode, config save FILE and config "
+                               "load");
         return false;
     }
     return true;
@@ -471,6 +481,8 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"yes", ""},
         {"dry-run", ""},
         {"version", ""},
+        {"to", "", "DEVICE"},
+        {"verbose", ""},
     });
     Parsed out;
     QStringList hidden;
