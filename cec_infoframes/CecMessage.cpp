@@ -2,6 +2,7 @@
 
 #include "cec_infoframes/CecLength.h"
 #include "cec_infoframes/CecTables.h"
+#include "cec_infoframes/EntryCheck.h"
 
 #include <QJsonArray>
 
@@ -163,6 +164,24 @@ Message decodeMessage(const QByteArray &bytes)
                               .arg(QLatin1String(op->name));
     }
     return m;
+}
+
+TypedMessage parseTypedMessage(const QString &text)
+{
+    const QString problem = colonhex::checkEntry(text, DecodeLimits);
+    if (!problem.isEmpty())
+        return {std::nullopt, problem};
+    return {QByteArray::fromHex(QString(text).remove(u':').toLatin1()), QString()};
+}
+
+QString messageSummary(const Message &m)
+{
+    QStringList parts{m.opcodeName};
+    for (const Operand &o : m.operands)
+        parts << o.value;
+    return QStringLiteral("%1 to %2: %3")
+        .arg(initiatorName(m.initiator), destinationName(m.destination),
+             parts.join(QStringLiteral(", ")));
 }
 
 QStringList messageLines(const Message &m)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cec_infoframes/EntryText.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
@@ -29,11 +31,24 @@ struct Message {
 // Never fails: a message it cannot make sense of is named with its problems and raw operands.
 Message decodeMessage(const QByteArray &bytes);
 
+// A typed message to decode: a poll is one byte, and what is longer than the bus carries is
+// still decoded (its length named as a problem), up to what the device could frame.
+constexpr colonhex::EntryLimits DecodeLimits{3, 93, "a CEC message to decode has 1 to 31 bytes"};
+
+struct TypedMessage {
+    std::optional<QByteArray> bytes;
+    QString problem; // when no bytes: why the text is no colon hex of DecodeLimits
+};
+TypedMessage parseTypedMessage(const QString &text);
+
 // "Audio System to TV (5 to 0): Image View On (0x04)", then one line per operand
 // ("physical address: 1.0.0.0") and one per problem ("problem: ...").
 QStringList messageLines(const Message &message);
 // initiator, destination, their names, opcode (null for a poll), opcode_name,
 // operands [{name, value}], problems.
 QJsonObject messageJson(const Message &message);
+// One short line: "TV to Broadcast: Standby", "Audio System to Playback 1: User Control
+// Pressed, up".
+QString messageSummary(const Message &message);
 
 } // namespace cec

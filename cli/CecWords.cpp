@@ -6,7 +6,6 @@
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/EntryParse.h"
 #include "cli/Cli.h"
-#include "cli/InputChecks.h"
 
 #include <QIODevice>
 #include <QJsonDocument>
@@ -15,15 +14,6 @@ namespace cli
 {
 namespace
 {
-
-// A poll is one byte; the decoder names what is longer than the bus carries, up to what the
-// device could frame.
-constexpr colonhex::EntryLimits DecodeLimits{3, 93, "a CEC message to decode has 1 to 31 bytes"};
-
-QByteArray hexBytes(const QString &colonHex)
-{
-    return QByteArray::fromHex(QString(colonHex).remove(u':').toLatin1());
-}
 
 QString text(const QByteArray &bytes)
 {
@@ -59,7 +49,7 @@ bool parseCecWords(const QStringList &pos, Request &r, QString &error)
             return false;
         }
         r.hexText = pos[2];
-        error = checkColonHex(r.hexText, DecodeLimits);
+        error = cec::parseTypedMessage(r.hexText).problem;
         return error.isEmpty();
     }
     r.command = Command::CecSend;
@@ -110,7 +100,8 @@ bool applyCecOptions(const QCommandLineParser &p, Request &r, QString &error)
 int printCecWords(const Request &r, QIODevice &out)
 {
     if (r.command == Command::CecDecode) {
-        const cec::Message m = cec::decodeMessage(hexBytes(r.hexText));
+        const cec::Message m =
+            cec::decodeMessage(cec::parseTypedMessage(r.hexText).bytes.value_or(QByteArray()));
         if (r.json)
             out.write(QJsonDocument(cec::messageJson(m)).toJson(QJsonDocument::Indented));
         else
