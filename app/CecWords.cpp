@@ -80,13 +80,17 @@ void place(QTextEdit &editor, const Row &row)
     rowLayout->addWidget(row.command, 3);
     rowLayout->addWidget(row.destination, 2);
     rowLayout->addWidget(row.operand, 2);
-    if (auto *box = qobject_cast<QBoxLayout *>(page->layout())) {
-        const int at = box->indexOf(&editor);
+    if (QLayout *layout = page->layout()) {
+        auto *box = qobject_cast<QBoxLayout *>(layout);
+        const int at = box != nullptr ? box->indexOf(&editor) : -1;
         if (at >= 0) {
             box->insertWidget(at + 1, row.words);
             box->insertWidget(at + 2, commandRow);
-            return;
+        } else { // a grid or another kind: at its end rather than over its widgets
+            layout->addWidget(row.words);
+            layout->addWidget(commandRow);
         }
+        return;
     }
     const QRect e = editor.geometry();
     int width = e.width();
@@ -145,7 +149,11 @@ void attachCecWords(QTextEdit &editor, QLabel &help)
         if (command == nullptr)
             return;
         const QString arguments = cec::argumentWords(*command);
-        const QStringList given = row.operand->text().split(u' ', Qt::SkipEmptyParts);
+        // One operand is the whole field: a key's name may hold blanks ("volume up").
+        const QString typed = row.operand->text().trimmed();
+        const QStringList given = arguments.contains(u' ') ? typed.split(u' ', Qt::SkipEmptyParts)
+                                  : typed.isEmpty()        ? QStringList()
+                                                           : QStringList{typed};
         if (!arguments.isEmpty() && given.isEmpty()) {
             row.words->setText(tr("%1 needs %2").arg(QLatin1String(command->name), arguments));
             return;

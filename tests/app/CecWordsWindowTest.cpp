@@ -81,6 +81,8 @@ private slots:
                                         << "Audio System to Broadcast";
         QTest::newRow("set stream path") << "set-stream-path" << -1 << "2.0.0.0" << "5f:86:20:00"
                                          << "Audio System to Broadcast (5 to 15): Set Stream Path";
+        QTest::newRow("key named with a blank") << "user-control" << -1 << "volume up" << "50:44:41"
+                                                << "Audio System to TV (5 to 0): User Control";
         QTest::newRow("bad address: editor kept") << "active-source" << -1 << "2.0" << "50:04"
                                                   << "'2.0' is no physical address";
         QTest::newRow("directed broadcast: the last good one kept")
