@@ -143,8 +143,10 @@ Message decodeMessage(const QByteArray &bytes)
         const int take = size == 0 ? int(operands.size()) - pos : size;
         if (take <= 0 || pos + take > operands.size()) {
             m.problems << QStringLiteral("the %1 is missing or cut short").arg(QLatin1String(slot->name));
+            const QByteArray part = operands.mid(pos);
             m.operands.push_back({QLatin1String(slot->name),
-                                  QStringLiteral("missing (%1)").arg(rawBytes(operands.mid(pos)))});
+                                  part.isEmpty() ? QStringLiteral("missing")
+                                                 : QStringLiteral("cut short (%1)").arg(rawBytes(part))});
             return m;
         }
         const QByteArray value = operands.mid(pos, take);

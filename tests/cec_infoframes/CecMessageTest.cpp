@@ -66,8 +66,11 @@ private slots:
                                         "power status: unknown (0x07)\n"
                                         "problem: 0x07 is no known power status");
         row("cut short", "5f82:10", "Audio System to Broadcast (5 to 15): Active Source (0x82)\n"
-                                    "physical address: missing (10)\n"
+                                    "physical address: cut short (10)\n"
                                     "problem: the physical address is missing or cut short");
+        row("operand missing", "0590", "TV to Audio System (0 to 5): Report Power Status (0x90)\n"
+                                       "power status: missing\n"
+                                       "problem: the power status is missing or cut short");
         row("bytes after the operands", "5004:01",
             "Audio System to TV (5 to 0): Image View On (0x04)\nmore data: 01\n"
             "problem: 1 byte(s) after the operands of Image View On");
