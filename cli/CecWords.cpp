@@ -9,6 +9,7 @@
 
 #include <QIODevice>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 namespace cli
 {
@@ -28,8 +29,13 @@ bool isCecWords(const QStringList &pos)
     if (pos.value(0) != "cec")
         return false;
     const QString sub = pos.value(1);
+    // A word that cannot be hex ("stanby") is a command name mistyped, not a hex typo.
+    static const QRegularExpression name(QStringLiteral("^[a-z][a-z0-9-]*$"));
+    const QString what = pos.value(2);
+    const bool nameLike = name.match(what).hasMatch() &&
+                          what.contains(QRegularExpression(QStringLiteral("[g-z-]")));
     return sub == "decode" || sub == "commands" ||
-           (sub == "send" && cec::findCommand(pos.value(2)) != nullptr);
+           (sub == "send" && (cec::findCommand(what) != nullptr || nameLike));
 }
 
 bool parseCecWords(const QStringList &pos, Request &r, QString &error)
@@ -53,6 +59,11 @@ bool parseCecWords(const QStringList &pos, Request &r, QString &error)
         return error.isEmpty();
     }
     r.command = Command::CecSend;
+    if (cec::findCommand(pos[2]) == nullptr) {
+        error = QStringLiteral("'%1' is no CEC command ('korvalis-cli cec commands' lists them)")
+                    .arg(pos[2]);
+        return false;
+    }
     r.cec.name = pos[2];
     r.cec.arguments = pos.mid(3);
     return true;

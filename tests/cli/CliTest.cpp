@@ -462,6 +462,7 @@ private slots:
         row("one byte", {"cec", "send", "40"}, "Error: min 2, max 31 data bytes");
         row("--to with hex", {"cec", "send", "40:04", "--to", "tv"}, "--to applies to a named");
         row("unknown device", {"cec", "send", "standby", "--to", "vcr"}, "'vcr' is no CEC device");
+        row("mistyped command", {"cec", "send", "stanby"}, "'stanby' is no CEC command");
         row("named command's problem", {"cec", "send", "mute"}, "initiator and destination");
         row("decode of no hex", {"cec", "decode", "5:04"}, "not colon hex");
         row("17 bytes: more than CEC carries",
