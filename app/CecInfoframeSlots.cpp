@@ -4,6 +4,7 @@
 #include "app/InfoframeWords.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "cec_infoframes/CecLength.h"
 #include "cec_infoframes/EntryParse.h"
 #include "session/DeviceWorker.h"
 
@@ -34,8 +35,8 @@ std::optional<QByteArray> MainWindow::editorBytes(const char *editor,
 {
     const QString text = editorText(*this, editor);
     const colonhex::Entry entry = colonhex::parseEntry(text, limits, mode);
-    if (entry.badChar)
-        prompts_.warning(this, tr("KORVALIS Utility"), entry.badChar->message());
+    if (!entry.problem().isEmpty())
+        prompts_.warning(this, tr("KORVALIS Utility"), entry.problem());
     else if (!entry.ok())
         showStatus(tr(limits.message), StatusTime::Result);
     return entry.bytes;
@@ -46,6 +47,12 @@ void MainWindow::WriteCEC()
     const auto payload = editorBytes("CECtext", colonhex::CecSendLimits, colonhex::Mode::LengthByte);
     if (!payload)
         return;
+    // The payload carries the device's length byte besides the message.
+    const QString tooLong = cec::lengthProblem(payload->size() - 1);
+    if (!tooLong.isEmpty()) {
+        showStatus(tooLong, StatusTime::Result);
+        return;
+    }
     worker_.run<session::CommandResult>(
         [payload = *payload](session::WindowSession &w) { return w.sendCec(payload); }, this,
         [this](const session::CommandResult &r) { commandDone(r); });
@@ -61,8 +68,8 @@ void MainWindow::storeCec(session::CecButton button)
     }
     // Stored as text, but the device sends it as bytes later: no character may stand for another.
     const colonhex::Entry entry = colonhex::parseEntry(text, colonhex::CecStoreLimits);
-    if (entry.badChar) {
-        prompts_.warning(this, tr("KORVALIS Utility"), entry.badChar->message());
+    if (!entry.problem().isEmpty()) {
+        prompts_.warning(this, tr("KORVALIS Utility"), entry.problem());
         return;
     }
     worker_.run<session::CommandResult>(

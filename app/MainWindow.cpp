@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CecWords.h"
 #include "app/EdidDetails.h"
 #include "app/FormBinding.h"
 #include "app/InfoframeWords.h"
@@ -26,6 +27,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
     ui->setupUi(this);
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
     attachInfoframeWords(*this);
+    attachCecWords(*ui->CECtext, *ui->label_2);
     initialise();
 }
 

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/CecWords.h"
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
 #include "cli/GlobalOptions.h"
@@ -141,6 +142,10 @@ public:
         case Command::EdidWrite:
             return edidWrite();
         case Command::CecSend:
+            if (!r_.cec.name.isEmpty())
+                return sendNamedCec(r_, io_.out, [this](const QByteArray &payload) {
+                    return step(s_.sendCec(payload));
+                });
             return step(s_.sendCec(entryBytes(colonhex::CecSendLimits, colonhex::Mode::LengthByte)));
         case Command::CecStore:
             return step(s_.storeCec(colonhex::prepareEntryText(r_.hexText), r_.button));
@@ -169,6 +174,8 @@ public:
         case Command::HdrDecode:
         case Command::AviDecode:
         case Command::HdrPresets:
+        case Command::CecDecode:
+        case Command::CecCommands:
         case Command::Version:
         case Command::Completion:
             break;
@@ -443,6 +450,8 @@ int runParsed(const Parsed &parsed, const Backend &backend, const Streams &strea
         return decodeInput(r, streams);
     if (infoframeRunsWithoutDevice(r.command))
         return runInfoframeOffline(r, streams.out, streams.err);
+    if (r.command == Command::CecDecode || r.command == Command::CecCommands)
+        return printCecWords(r, streams.out);
     // A file is checked whole before any device is opened.
     std::optional<session::config::Plan> plan;
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))

@@ -25,6 +25,7 @@ constexpr ValueOption kValueOptions[] = {
     {"preset", nullptr}, {"colour-format", nullptr}, {"colorimetry", nullptr},
     {"quantization", nullptr}, {"ycc-quantization", nullptr}, {"content-type", nullptr},
     {"vic", nullptr},
+    {"to", nullptr},
 };
 
 QString settingValues(const settings::Setting &s)

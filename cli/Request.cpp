@@ -1,10 +1,12 @@
 #include "cli/Request.h"
 
 #include "cli/CommandHelp.h"
+#include "cli/CecWords.h"
 #include "cli/CommandTable.h"
 #include "cli/GlobalOptions.h"
 #include "cli/InfoframeRequest.h"
 #include "cli/InputChecks.h"
+#include "cec_infoframes/CecLength.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -196,12 +198,16 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
         r.assignments.push_back({mode, *v});
         return true;
     }
+    if (isCecWords(pos))
+        return parseCecWords(pos, r, error);
     if (word == "cec" && sub == "send") {
         r.command = Command::CecSend;
         if (!wantCount(pos, 3, "cec send HEX", error))
             return false;
         r.hexText = pos[2];
         error = checkColonHex(r.hexText, colonhex::CecSendLimits);
+        if (error.isEmpty()) // well formed: one byte per three characters
+            error = cec::lengthProblem((r.hexText.size() + 1) / 3);
         return error.isEmpty();
     }
     if (word == "cec" && sub == "store") {
@@ -377,6 +383,10 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
             r.assignments.insert(r.assignments.begin(), *table);
         }
         break;
+    case Command::CecSend:
+        if (!applyCecOptions(p, r, error))
+            return false;
+        break;
     case Command::ConfigLoad:
         r.force = p.isSet("force");
         r.dryRun = p.isSet("dry-run");
@@ -445,6 +455,8 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"yes", ""},
         {"dry-run", ""},
         {"version", ""},
+        {"to", "", "DEVICE"},
+        {"verbose", ""},
     });
     addInfoframeOptions(p);
     Parsed out;

@@ -30,6 +30,8 @@ enum class Command {
     EdidMode,
     CecSend,
     CecStore,
+    CecDecode,
+    CecCommands,
     HdrSend,
     AviSend,
     HdrShow,
@@ -83,6 +85,14 @@ struct Request {
     session::CecButton button = session::CecButton::Sp;
     std::optional<bool> replace; // avi: nothing keeps the device's current value
     InfoframeOptions infoframe;  // hdr send, avi send: field options
+
+    // cec send NAME: the command and its messages as colon hex, built from --to and --from
+    struct CecNamed {
+        QString name; // empty: cec send HEX
+        QStringList arguments;
+        QStringList messages;
+        bool verbose = false; // print each message before it is sent
+    } cec;
 
     int resetValue = 0;
 

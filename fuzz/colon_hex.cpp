@@ -158,12 +158,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The caller refuses a text outside its limits, one with a bad character in a pair and, when
     // it parses, one without pairs.
     const colonhex::Entry entry = colonhex::parseEntry(text, caller.limits, caller.mode);
-    // Which characters are bad does not depend on the mode.
-    const std::optional<colonhex::BadChar> bad = colonhex::parseEntry(text, caller.limits).badChar;
-    FUZZ_CHECK(bad.has_value() == entry.badChar.has_value());
-    if (bad)
-        FUZZ_CHECK(bad->position >= 1 && bad->position <= text.size() + 1 &&
-                   !bad->message().isEmpty());
+    // Which characters and groups are bad does not depend on the mode.
+    const colonhex::Entry plain = colonhex::parseEntry(text, caller.limits);
+    FUZZ_CHECK(plain.problem() == entry.problem());
+    const bool bad = !entry.problem().isEmpty();
+    FUZZ_CHECK(bad == (entry.badChar || entry.badGroup));
+    if (entry.badChar)
+        FUZZ_CHECK(entry.badChar->position >= 1 && entry.badChar->position <= text.size() + 1);
+    if (entry.badGroup)
+        FUZZ_CHECK(entry.badGroup->position >= 1 && entry.badGroup->group.size() != 2 &&
+                   entry.badGroup->position + entry.badGroup->group.size() <= text.size() + 1);
     const bool refused = !caller.limits.accepts(prepared.size()) || bad ||
                          (caller.parses && !hasPairs(prepared, std::size_t(prepared.size())));
     if (!values.empty()) {

@@ -115,6 +115,7 @@ void CecInfoframeWindowTest::limits_data()
     QTest::addColumn<QString>("editor");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("sent"); // false: the command's length message, no traffic
+    QTest::addColumn<QString>("refusal"); // when not sent; empty: the command's length message
 
     const QString huge = pairs(3333) + ' '; // 10,000 characters
     const struct {
@@ -125,10 +126,22 @@ void CecInfoframeWindowTest::limits_data()
                     {"ButWriteIF", "IFtext", 31},
                     {"ButWriteAVI", "AVItext", 13}};
     for (const auto &c : commands) {
-        auto row = [&](const char *what, const QString &text, bool sent) {
-            QTest::addRow("%s %s", c.button, what) << c.button << c.editor << text << sent;
+        auto row = [&](const char *what, const QString &text, bool sent,
+                       const QString &refusal = QString()) {
+            QTest::addRow("%s %s", c.button, what) << c.button << c.editor << text << sent
+                                                   << refusal;
         };
-        row("longest", pairs(c.maxPairs), true);
+        const bool cecSend = c.maxPairs == 31 && c.editor == QLatin1String("CECtext");
+        if (cecSend) {
+            // The length rule lets these through, but the bus carries 16 bytes at most.
+            const QString bus = "Error: CEC carries at most 16 bytes (header, opcode and 14 "
+                                "operands), this message has %1";
+            row("16 bytes", pairs(16), true);
+            row("17 bytes", pairs(17), false, bus.arg(17));
+            row("31 bytes", pairs(31), false, bus.arg(31));
+        } else {
+            row("longest", pairs(c.maxPairs), true);
+        }
         row("one more", pairs(c.maxPairs, 1), false);
         row("4 characters", "50:0", false);
         row("10,000 characters", huge, false);
@@ -145,6 +158,7 @@ void CecInfoframeWindowTest::limits()
     QFETCH(QString, editor);
     QFETCH(QString, text);
     QFETCH(bool, sent);
+    QFETCH(QString, refusal);
     Rig rig;
     rig.type(editor, text);
     rig.prompts.answers = {Prompts::Answer::Yes}; // HDR texts of 5a pairs: "...Send anyway?"
@@ -152,7 +166,9 @@ void CecInfoframeWindowTest::limits()
     const QString message = rig.window->statusBar()->currentMessage();
     QCOMPARE(rig.model.requestCount() > 0, sent);
     QVERIFY2(message.endsWith("written...") == sent, qPrintable(message));
-    if (!sent)
+    if (!refusal.isEmpty())
+        QCOMPARE(message, refusal);
+    else if (!sent)
         QCOMPARE(message, button == "ButWriteAVI"        ? "Error: min 2, max 13 data bytes"
                           : button.startsWith("ButSave") ? "CEC values not correct"
                                                          : "Error: min 2, max 31 data bytes");
@@ -312,6 +328,17 @@ void CecInfoframeWindowTest::badCharacterRefused_data()
     row("ButSaveCEC_2", "CECtext", "50:x4:01", 4);
     row("ButWriteIF", "IFtext", "87:01:zz:00", 7);
     row("ButWriteAVI", "AVItext", "60:c8:6o:61", 8);
+    // A group the length rule lets through but which is not one byte.
+    const auto group = [](const char *tag, const char *button, const char *editor,
+                          const char *text, const char *box) {
+        QTest::newRow(tag) << button << editor << text
+                           << QStringLiteral("%1 is not two hex digits").arg(box);
+    };
+    group("CEC send 50:004", "ButWriteCEC", "CECtext", "50:004", "'004' at position 4");
+    group("CEC send 50:4:04", "ButWriteCEC", "CECtext", "50:4:04", "'4' at position 4");
+    group("CEC store 50:004", "ButSaveCEC_1", "CECtext", "50:004", "'004' at position 4");
+    group("HDR 87:001", "ButWriteIF", "IFtext", "87:001:02:aa", "'001' at position 4");
+    group("AVI 60:c:60", "ButWriteAVI", "AVItext", "60:c:60:61", "'c' at position 4");
 }
 
 // Refused where it is typed: a box, nothing on the wire, the status bar untouched.

@@ -85,7 +85,8 @@ private slots:
         QCOMPARE(out, colonhex::Output{});
     }
 
-    // The message names the character as typed and counts characters, not UTF-16 units.
+    // The message names the character or the group as typed and counts characters, not UTF-16
+    // units.
     void badCharMessage_data()
     {
         QTest::addColumn<QString>("typed");
@@ -98,7 +99,16 @@ private slots:
         QTest::newRow("control character") << "50:0\t"
                                            << "U+0009 at position 5 is not a hex digit";
         QTest::newRow("half a byte") << "50:04:4"
-                                     << "a hex digit is missing at position 8";
+                                     << "'4' at position 7 is not two hex digits";
+        // The parser alone would take 50 00 and end there.
+        QTest::newRow("three digits") << "50:004"
+                                      << "'004' at position 4 is not two hex digits";
+        QTest::newRow("one digit between colons") << "50:4:04"
+                                                  << "'4' at position 4 is not two hex digits";
+        QTest::newRow("empty group") << "50::04"
+                                     << "a hex digit is missing at position 4";
+        QTest::newRow("junk behind the last pair") << "50:04 zz"
+                                                   << "' ' at position 6 is not a hex digit";
     }
     void badCharMessage()
     {
@@ -107,7 +117,7 @@ private slots:
         const colonhex::Entry entry =
             colonhex::parseEntry(typed, colonhex::CecSendLimits, Mode::LengthByte);
         QVERIFY(!entry.ok());
-        QCOMPARE(entry.badChar ? entry.badChar->message() : QString(), message);
+        QCOMPARE(entry.problem(), message);
     }
 };
 

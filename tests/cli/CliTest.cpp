@@ -278,6 +278,33 @@ private slots:
         QCOMPARE(rig.model.requests().value(0), firstRequest);
     }
 
+    // A named command is on the wire exactly what "cec send HEX" of its messages is.
+    void namedCecSendsAsHex_data()
+    {
+        QTest::addColumn<QStringList>("named");
+        QTest::addColumn<QStringList>("hex"); // one "cec send HEX" each
+        QTest::newRow("image view on") << QStringList{"image-view-on"} << QStringList{"50:04"};
+        QTest::newRow("standby to all")
+            << QStringList{"standby", "--to", "all"} << QStringList{"5f:36"};
+        QTest::newRow("set stream path")
+            << QStringList{"set-stream-path", "2.0.0.0"} << QStringList{"5f:86:20:00"};
+        QTest::newRow("mute: pressed, then released")
+            << QStringList{"mute", "--from", "tv"} << QStringList{"05:44:43", "05:45"};
+    }
+    void namedCecSendsAsHex()
+    {
+        QFETCH(QStringList, named);
+        QFETCH(QStringList, hex);
+        Rig byName;
+        QCOMPARE(byName.run(QStringList{"cec", "send", "--verbose"} + named), 0);
+        QCOMPARE(byName.stdoutText(), hex.join(u'\n') + u'\n');
+        Rig byHex;
+        for (const QString &message : hex)
+            QCOMPARE(byHex.run({"cec", "send", message}), 0);
+        QCOMPARE(byName.model.requests(), byHex.model.requests());
+        QCOMPARE(byName.model.requestCount(), 2 * hex.size()); // each send, then its activate
+    }
+
     // Written from a file (raw or hex text, checksums as the options say), read back byte for byte.
     void edidWriteThenRead_data()
     {
@@ -433,6 +460,13 @@ private slots:
         row("bad hex digit", {"cec", "send", "4g:04"}, "'g' at position 2 is not a hex digit");
         row("bad hex layout", {"hdr", "send", "870:1a"}, "not colon hex");
         row("one byte", {"cec", "send", "40"}, "Error: min 2, max 31 data bytes");
+        row("--to with hex", {"cec", "send", "40:04", "--to", "tv"}, "--to applies to a named");
+        row("unknown device", {"cec", "send", "standby", "--to", "vcr"}, "'vcr' is no CEC device");
+        row("mistyped command", {"cec", "send", "stanby"}, "'stanby' is no CEC command");
+        row("named command's problem", {"cec", "send", "mute"}, "initiator and destination");
+        row("decode of no hex", {"cec", "decode", "5:04"}, "not colon hex");
+        row("17 bytes: more than CEC carries",
+            {"cec", "send", QStringList(17, "40").join(':')}, "CEC carries at most 16 bytes");
         row("avi too long", {"avi", "send", "00:01:02:03:04:05:06:07:08:09:0a:0b:0c:0d"},
             "Error: min 2, max 13 data bytes");
         row("bad replace", {"avi", "send", "82:02", "--replace", "yes"}, "--replace");
