@@ -18,16 +18,10 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
-namespace
+void MainWindow::warnFormatError(const QString &reason)
 {
-
-// A text that does not parse: its bad character, or the layout fault.
-QString formatErrorText(const std::optional<edid::BadChar> &badChar)
-{
-    return badChar ? badChar->message() : MainWindow::tr("Hex Format Error");
+    prompts_.detailedWarning(this, tr("KORVALIS Utility"), tr("Hex Format Error"), reason);
 }
-
-} // namespace
 
 void MainWindow::placeProgressBar()
 {
@@ -130,10 +124,10 @@ void MainWindow::writeEdidTable()
     placeProgressBar();
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     if (check.kind == edid::TextCheck::FormatError) {
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
+        warnFormatError(check.problem);
         return;
     }
-    // An empty editor parses as zeros: no header, so it is not written unasked either.
+    // A table of the wrong kind (no header) is written only when asked for.
     if (!edid::hasEdidHeader(check.table) &&
         prompts_.question(tr("KORVALIS Utility"),
                           tr("The table has no EDID header. Write it anyway?"),
@@ -173,7 +167,7 @@ void MainWindow::checkEditorTable()
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     switch (check.kind) {
     case edid::TextCheck::FormatError:
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
+        warnFormatError(check.problem);
         return;
     case edid::TextCheck::Consistent:
         showEditorText(edid::renderedTable(check.table));
@@ -191,7 +185,7 @@ void MainWindow::SaveEDIDtoFile()
 {
     const edid::ParsedText parsed = edid::parseEdidText(ui->EDIDtext->toPlainText());
     if (!parsed.ok()) {
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(parsed.badChar));
+        warnFormatError(parsed.problem);
         return;
     }
     const QString fileName = prompts_.saveFileName(

@@ -162,6 +162,8 @@ private:
     bool refuseSecondTransfer();
     void readEdidTable(edid::Source source);
     void writeEdidTable();
+    // The "Hex Format Error" box, with why the text is no table below it.
+    void warnFormatError(const QString &reason);
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
     void checkEditorTable();
