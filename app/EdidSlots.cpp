@@ -8,6 +8,7 @@
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
 #include "edid/EdidTransfer.h"
+#include "edid/EdidWriteChecks.h"
 #include "session/DeviceWorker.h"
 #include "ui_KorvalisForm.h"
 
@@ -17,6 +18,26 @@
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <algorithm>
+
+namespace
+{
+
+// The problems a write question lists; empty when there are none.
+QString writeProblemsText(const edid::Table &table)
+{
+    std::vector<edid::Problem> problems = edid::writeChecks(table);
+    // The header and the checksums have questions of their own.
+    const auto ownQuestion = [](const edid::Problem &p) {
+        return (p.block == 0 && p.offset == 0) || p.offset == edid::BlockSize - 1;
+    };
+    problems.erase(std::remove_if(problems.begin(), problems.end(), ownQuestion), problems.end());
+    if (problems.empty())
+        return {};
+    return MainWindow::tr("The table has problems:") + u'\n' + edid::problemLines(problems).join(u'\n');
+}
+
+} // namespace
 
 void MainWindow::warnFormatError(const QString &reason)
 {
@@ -127,17 +148,26 @@ void MainWindow::writeEdidTable()
         warnFormatError(check.problem);
         return;
     }
+    // What a source may trip over is told, never a reason to refuse: the questions list it, or
+    // a box does when none is asked.
+    const QString problems = writeProblemsText(check.table);
+    const bool headerless = !edid::hasEdidHeader(check.table);
+    const bool inconsistent = check.kind == edid::TextCheck::Inconsistent;
     // A table of the wrong kind (no header) is written only when asked for.
-    if (!edid::hasEdidHeader(check.table) &&
-        prompts_.question(tr("KORVALIS Utility"),
-                          tr("The table has no EDID header. Write it anyway?"),
-                          QString()) != Prompts::Answer::Yes)
+    if (headerless && prompts_.question(tr("KORVALIS Utility"),
+                                        tr("The table has no EDID header. Write it anyway?"),
+                                        problems) != Prompts::Answer::Yes)
         return;
-    if (check.kind == edid::TextCheck::Inconsistent &&
+    if (inconsistent &&
         prompts_.question(QStringLiteral("KORVALIS Utility"),
                           QStringLiteral("The EDID Checksum is not correct."),
-                          QStringLiteral("Write anyway?")) != Prompts::Answer::Yes)
+                          problems.isEmpty() ? QStringLiteral("Write anyway?")
+                                             : problems + QStringLiteral("\n\nWrite anyway?")) !=
+            Prompts::Answer::Yes)
         return;
+    if (!headerless && !inconsistent && !problems.isEmpty())
+        prompts_.information(this, tr("KORVALIS Utility"),
+                             tr("The table is written as it is.") + u'\n' + problems);
     ++edidTransfers_;
     session::DeviceWorker *worker = &worker_;
     worker_.run<session::EdidWriteResult>(

@@ -46,6 +46,18 @@ const std::vector<CommandInfo> &commandTable()
          {"select-custom", "fix-checksums", "force", "truncate", "verify"},
          "uploads a table (CUSTOM mode, table 1); --force: also with wrong checksums or no "
          "EDID header; --truncate: a longer table's first 256 bytes, as 1 extension"},
+        {Command::EdidEdit,
+         "edid",
+         "edit",
+         "[FILE|-] EDIT... [--from own|tv-a|tv-b] [-o FILE|-] [--hex] [--diff] [--write "
+         "[--select-custom]]",
+         {"name", "remove-vic", "add-vic", "remove-mode", "max-tmds", "hdr", "eotfs", "audio",
+          "remove-audio", "ycbcr444", "ycbcr422", "ycbcr420", "physical-address", "deep-colour",
+          "from", "o", "hex", "diff", "write", "select-custom"},
+         "EDIT: --name TEXT, --remove-vic N,..., --add-vic N,..., --remove-mode WxH, --max-tmds "
+         "MHZ, --hdr off, --eotfs sdr,hdr,pq,hlg, --audio lpcm-2ch, --remove-audio FORMAT,..., "
+         "--ycbcr444 on|off, --ycbcr422 on|off, --ycbcr420 off, --physical-address A.B.C.D, "
+         "--deep-colour 30,36,48|none; the difference in words on standard error"},
         {Command::EdidMode,
          "edid",
          "mode",

@@ -11,7 +11,7 @@
 namespace cli
 {
 
-constexpr std::size_t MaxCommandOptions = 5;
+constexpr std::size_t MaxCommandOptions = 20;
 
 struct CommandInfo {
     Command command;

@@ -82,6 +82,7 @@ bool takesJson(const Request &r)
     case Command::Settings:
     case Command::ConfigLoad:
     case Command::EdidDecode:
+    case Command::EdidEdit:
         return true;
     case Command::ConfigSave:
         return r.configFile != "-"; // the document itself goes there
@@ -193,6 +194,13 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
     if (word == "edid" && sub == "write") {
         r.command = Command::EdidWrite;
         return wantCount(pos, 3, "edid write FILE", error);
+    }
+    if (word == "edid" && sub == "edit") {
+        r.command = Command::EdidEdit;
+        if (pos.size() > 3)
+            return wantCount(pos, 3, "edid edit [FILE|-] EDIT...", error);
+        r.edidEdit.inputFile = pos.value(2);
+        return true;
     }
     if (word == "edid" && sub == "mode") {
         r.command = Command::EdidMode;
@@ -386,6 +394,10 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.table = *loaded.table;
         break;
     }
+    case Command::EdidEdit:
+        if (!parseEdidEdit(p, r.edidEdit.inputFile, stdoutIsTerminal, r.edidEdit, error))
+            return false;
+        break;
     case Command::EdidMode:
         if (p.isSet("table")) {
             const std::optional<Assignment> table =
@@ -469,6 +481,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"dry-run", ""},
         {"version", ""},
     });
+    addEdidEditOptions(p);
     Parsed out;
     QStringList hidden;
     for (const QString &a : arguments)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/EdidEditCommand.h"
 #include "session/DeviceSession.h"
 #include "edid/EdidTable.h"
 #include "edid/EdidTransfer.h"
@@ -27,6 +28,7 @@ enum class Command {
     EdidDecode,
     EdidWrite,
     EdidMode,
+    EdidEdit,
     CecSend,
     CecStore,
     HdrSend,
@@ -70,6 +72,8 @@ struct Request {
     edid::Table table{};
     bool selectCustom = false;
     bool verify = false;
+
+    EdidEditRequest edidEdit;
 
     // cec, hdr, avi
     QString hexText;

@@ -306,7 +306,8 @@ private slots:
             option == "--fix-checksums" ? edid::withChecksums(table) : table;
 
         QCOMPARE(rig.run({"edid", "write", file, "--select-custom", option}), 0);
-        QCOMPARE(rig.stderrText(), QString());
+        // Only the table written as it is has a problem to warn of.
+        QCOMPARE(rig.stderrText().isEmpty(), option != "--force");
         QCOMPARE(rig.model.uploadedEdid(), bytesOf(expected));
 
         const QString saved = tmp_.filePath("out.bin");

@@ -3,6 +3,7 @@
 #include "edid/EdidDecoder.h"
 #include "edid/EdidEditor.h"
 #include "edid/EdidFile.h"
+#include "edid/EdidWriteChecks.h"
 #include "edid/VideoFormatTable.h"
 #include "sim/EdidGenerator.h"
 
@@ -217,6 +218,8 @@ private slots:
     void refusedWords_data();
     void refusedWords();
     void laterRefusalKeepsEarlierEdits();
+    void writeChecks_data();
+    void writeChecks();
 
 private:
     std::set<int> applied_; // rows that took effect on some table
@@ -325,6 +328,64 @@ void EdidEditorTest::laterRefusalKeepsEarlierEdits()
                                   *edid::editFromWords("remove-vic", "255", error)});
     QCOMPARE(result.error, QStringLiteral("VIC 255 is not in the video data block"));
     QVERIFY(result.table == before);
+}
+
+void EdidEditorTest::writeChecks_data()
+{
+    QTest::addColumn<int>("builtin");
+    QTest::addColumn<QString>("change"); // "edit NAME VALUE", "repeat" or "map"
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("slow TMDS") << 1 << "edit max-tmds 100"
+                               << "(1920x1080p60) needs a pixel clock of at least 124 MHz, more "
+                                  "than the table's maximum TMDS clock of 100 MHz";
+    QTest::newRow("repeated VIC") << 1 << "repeat" << "is listed more than once";
+    QTest::newRow("map past the modes") << 1 << "map" << "the 4:2:0 capability map marks mode";
+    QTest::newRow("as built") << 1 << "" << "";
+}
+
+// Each check on a table changed to trip it, found in the block it names.
+void EdidEditorTest::writeChecks()
+{
+    QFETCH(int, builtin);
+    QFETCH(QString, change);
+    QFETCH(QString, problem);
+    const QByteArray bytes = edidgen::builtinTable(builtin);
+    edid::Table table{};
+    std::copy(bytes.begin(), bytes.end(), table.begin());
+    const auto blockAt = [&](const QString &name) {
+        const edid::EdidInfo info = decoded(table);
+        for (const edid::DataBlock &b : info.extensions.at(0).cta->dataBlocks)
+            if (b.name == name)
+                return edid::BlockSize + b.offset;
+        return 0;
+    };
+    const QStringList words = change.split(u' ');
+    QString error;
+    if (words[0] == "edit")
+        table = edid::applyEdits(table, {*edid::editFromWords(words[1], words[2], error)}).table;
+    if (change == "repeat") {
+        const int at = blockAt("Video Data Block");
+        QVERIFY(at != 0 && (table[std::size_t(at)] & 0x1F) >= 2);
+        table[std::size_t(at + 2)] = table[std::size_t(at + 1)];
+    }
+    if (change == "map") {
+        const int at = blockAt("YCbCr 4:2:0 Capability Map Data Block");
+        QVERIFY(at != 0);
+        // One byte more than the video block needs, its last bit set.
+        const int modes = int(decoded(table).vics.size());
+        QVERIFY((table[std::size_t(at)] & 0x1F) - 1 >= (modes + 7) / 8);
+        table[std::size_t(at + 1 + (modes + 7) / 8)] |= 0x80;
+    }
+    table = edid::withChecksums(table);
+    QStringList found;
+    for (const edid::Problem &p : edid::writeChecks(table))
+        found << QStringLiteral("%1:%2").arg(p.block).arg(p.text);
+    if (problem.isEmpty())
+        QCOMPARE(found, QStringList());
+    else
+        QVERIFY2(found.filter(QRegularExpression("^1:")).size() == found.size() &&
+                     found.filter(problem).size() >= 1,
+                 qPrintable(found.join(u'\n')));
 }
 
 QTEST_GUILESS_MAIN(EdidEditorTest)
