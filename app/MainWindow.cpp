@@ -24,6 +24,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
 {
     ui->setupUi(this);
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
+    addEditInWordsButton();
     initialise();
 }
 

@@ -51,6 +51,8 @@ Parsed parse(const Table &table)
                     .arg(dtdStart)};
     Layout layout;
     std::copy(b, b + FirstDataBlock, layout.header.begin());
+    if (b[2] == 0)
+        return {layout, QString()}; // neither data blocks nor timings
     for (int o = FirstDataBlock; o < dtdStart;) {
         const int length = b[o] & 0x1F;
         if (o + 1 + length > dtdStart)

@@ -204,18 +204,23 @@ QStringList reportDifference(const Table &before, const Table &after)
 {
     const QStringList a = lines(before).mid(0, MaxReportLines);
     const QStringList b = lines(after).mid(0, MaxReportLines);
+    // A block that only moved is no change: lines are matched without their byte offsets.
+    const QRegularExpression offset(QStringLiteral("\\(byte \\d+"));
+    QStringList ka = a, kb = b;
+    ka.replaceInStrings(offset, QStringLiteral("(byte"));
+    kb.replaceInStrings(offset, QStringLiteral("(byte"));
     // Longest common subsequence from the end, then one walk from the start.
     const auto n = std::size_t(a.size()), m = std::size_t(b.size());
     std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
     for (std::size_t i = n; i-- > 0;)
         for (std::size_t j = m; j-- > 0;)
-            common[i][j] = a[qsizetype(i)] == b[qsizetype(j)]
+            common[i][j] = ka[qsizetype(i)] == kb[qsizetype(j)]
                                ? common[i + 1][j + 1] + 1
                                : std::max(common[i + 1][j], common[i][j + 1]);
     QStringList out;
     std::size_t i = 0, j = 0;
     while (i < n || j < m) {
-        if (i < n && j < m && a[qsizetype(i)] == b[qsizetype(j)]) {
+        if (i < n && j < m && ka[qsizetype(i)] == kb[qsizetype(j)]) {
             ++i;
             ++j;
         } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1])) {

@@ -3,6 +3,8 @@
 #include "edid/EdidCtaLayout.h"
 #include "edid/EdidEditParts.h"
 
+#include <algorithm>
+
 namespace edid
 {
 namespace
@@ -37,6 +39,48 @@ QString setName(Table &table, const QString &name)
     return {};
 }
 
+// An edit built by a program rather than from words may hold anything: refused, never trusted.
+QString invalidValues(const Edit &e)
+{
+    const auto all = [&](int low, int high) {
+        return std::all_of(e.values.begin(), e.values.end(),
+                           [&](int v) { return v >= low && v <= high; });
+    };
+    using Kind = Edit::Kind;
+    bool ok = true;
+    switch (e.kind) {
+    case Kind::Name: {
+        const bool ascii = std::all_of(e.text.begin(), e.text.end(),
+                                       [](QChar c) { return c >= u' ' && c <= u'~'; });
+        ok = !e.text.isEmpty() && e.text.size() <= NameLength && ascii;
+        break;
+    }
+    case Kind::RemoveVic:
+    case Kind::AddVic:
+        ok = !e.values.empty() && all(1, 255);
+        break;
+    case Kind::MaxTmds:
+        ok = e.values.size() == 1;
+        break;
+    case Kind::Eotfs:
+        ok = !e.values.empty() && all(0, 3);
+        break;
+    case Kind::RemoveAudio:
+        ok = !e.values.empty() && all(1, 14);
+        break;
+    case Kind::PhysicalAddress:
+        ok = e.values.size() == 4 && all(0, 15);
+        break;
+    case Kind::DeepColour:
+        ok = std::all_of(e.values.begin(), e.values.end(),
+                         [](int v) { return v == 30 || v == 36 || v == 48; });
+        break;
+    default:
+        break;
+    }
+    return ok ? QString() : QStringLiteral("an edit with values it cannot take");
+}
+
 } // namespace
 
 EditResult applyEdits(const Table &table, const std::vector<Edit> &edits)
@@ -46,7 +90,11 @@ EditResult applyEdits(const Table &table, const std::vector<Edit> &edits)
     Table work = table;
     std::optional<cta::Layout> layout;
     for (const Edit &edit : edits) {
-        QString error;
+        QString error = invalidValues(edit);
+        if (!error.isEmpty()) {
+            out.error = error;
+            return out;
+        }
         if (edit.kind == Edit::Kind::Name) {
             error = setName(work, edit.text);
         } else {
