@@ -1,4 +1,4 @@
-// "Edit in words...": a button under the EDID editor (added here, so that both forms get it)
+// "Edit in words...": a button under the EDID details (added here, so that both forms get it)
 // opens the dialog on the editor's table; OK puts the new table into the editor, nothing is
 // written until WRITE EDID.
 #include "app/EdidEditDialog.h"
@@ -9,6 +9,7 @@
 
 #include <QBoxLayout>
 #include <QEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -37,21 +38,29 @@ private:
 
 void MainWindow::addEditInWordsButton()
 {
-    QTextEdit *editor = ui->EDIDtext;
-    QWidget *parent = editor->parentWidget();
+    // On the EDID DETAILS page, under the table in words: the editor's page has no room left
+    // without cutting its 16 lines.
+    QPlainTextEdit *details = ui->EDIDdetails;
+    QWidget *parent = details->parentWidget();
     auto *button = new QPushButton(tr("Edit in words..."), parent);
     button->setObjectName(QStringLiteral("pbEditEdidInWords"));
+    // As high as the form's own buttons where it sets their size.
+    const QPushButton *sibling = ui->ButLoadEDID;
+    const bool placed = sibling->parentWidget() != nullptr &&
+                        sibling->parentWidget()->layout() == nullptr;
+    const int height = placed ? sibling->geometry().height() : button->sizeHint().height();
     auto *box = parent != nullptr ? qobject_cast<QBoxLayout *>(parent->layout()) : nullptr;
-    const int at = box != nullptr ? box->indexOf(editor) : -1;
+    const int at = box != nullptr ? box->indexOf(details) : -1;
     if (at >= 0) {
+        button->setFixedHeight(height);
         box->insertWidget(at + 1, button);
     } else {
-        // A form placed by coordinates: the editor gives up a button's height at its foot.
-        const QRect r = editor->geometry();
-        const int height = button->sizeHint().height();
-        editor->setGeometry(r.adjusted(0, 0, 0, -(height + Gap)));
+        // A form placed by coordinates: the details give up a button's height at their foot.
+        const QRect r = details->geometry();
+        details->setGeometry(r.adjusted(0, 0, 0, -(height + Gap)));
         button->setGeometry(r.x(), r.bottom() + 1 - height, button->sizeHint().width(), height);
     }
+    QTextEdit *editor = ui->EDIDtext;
     button->setEnabled(editor->isEnabled());
     editor->installEventFilter(new FollowEnabled(button, button));
     connect(button, &QPushButton::clicked, this, &MainWindow::editEdidInWords);

@@ -1,5 +1,5 @@
 // "Edit in words...": the dialog's controls become edits whose result the decoder confirms, and
-// the button sits beside the EDID editor of each form, usable only while the editor is.
+// the button sits under the EDID details of each form, usable only while the editor is.
 #include "app/EdidEditDialog.h"
 #include "edid/EdidDecoder.h"
 #include "sim/EdidGenerator.h"
@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -48,7 +49,7 @@ class EdidEditDialogTest : public QObject
 private slots:
     void controls_data();
     void controls();
-    void buttonBesideEditor();
+    void buttonUnderDetails();
 };
 
 void EdidEditDialogTest::controls_data()
@@ -110,17 +111,20 @@ void EdidEditDialogTest::controls()
     QVERIFY(hasVic(before) && hasFormat(before));
 }
 
-void EdidEditDialogTest::buttonBesideEditor()
+void EdidEditDialogTest::buttonUnderDetails()
 {
     ModelLink rig;
     FakePrompts prompts;
     TestWindow window(rig.link, prompts);
     auto *editor = window.findChild<QTextEdit *>(QStringLiteral("EDIDtext"));
+    auto *details = window.findChild<QPlainTextEdit *>(QStringLiteral("EDIDdetails"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("pbEditEdidInWords"));
-    QVERIFY(editor && button);
-    QCOMPARE(button->parentWidget(), editor->parentWidget());
-    QVERIFY(!button->geometry().intersects(editor->geometry()));
-    QVERIFY(editor->parentWidget()->rect().contains(button->geometry()));
+    QVERIFY(editor && details && button);
+    QCOMPARE(button->parentWidget(), details->parentWidget());
+    QVERIFY(!button->geometry().intersects(details->geometry()));
+    // Under the details, in the room they gave up.
+    QVERIFY(button->y() > details->geometry().bottom());
+    QCOMPARE(button->x(), details->x());
     for (const bool enabled : {false, true, false}) {
         editor->setEnabled(enabled);
         QCOMPARE(button->isEnabled(), enabled);
