@@ -122,6 +122,7 @@ private slots:
     void badCharacterRefused();
     void headerQuestion_data();
     void headerQuestion();
+    void problemsToldNotRefused();
     void loadRefused_data();
     void loadRefused();
 };
@@ -439,6 +440,25 @@ void EdidWindowTest::headerQuestion()
         QCOMPARE(edid::edidTableText(toTable(rig.model.uploadedEdid())), text);
     else
         QCOMPARE(rig.model.requestCount(), 0);
+}
+
+// A table with a problem a source trips over is written after a box that names it.
+void EdidWindowTest::problemsToldNotRefused()
+{
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    edid::Table table = toTable(rig.model.displayEdid(DeviceModel::Output::A));
+    QCOMPARE(table[132] >> 5, 2); // the video data block first, with two codes or more
+    QVERIFY((table[132] & 0x1F) >= 2);
+    table[134] = table[133];
+    rig.editor()->setPlainText(edid::edidTableText(edid::withChecksums(table)));
+    rig.run("WriteEDID");
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].kind, QStringLiteral("information"));
+    QVERIFY2(rig.prompts.shown[0].text.contains("is listed more than once"),
+             qPrintable(rig.prompts.shown[0].text));
+    QCOMPARE(rig.model.countRequests(0xB1), 1);
 }
 
 void EdidWindowTest::loadRefused_data()
