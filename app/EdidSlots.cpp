@@ -8,6 +8,7 @@
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
 #include "edid/EdidTransfer.h"
+#include "edid/EdidWriteChecks.h"
 #include "session/DeviceWorker.h"
 #include "ui_KorvalisForm.h"
 
@@ -17,17 +18,31 @@
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace
 {
 
-// A text that does not parse: its bad character, or the layout fault.
-QString formatErrorText(const std::optional<edid::BadChar> &badChar)
+// The problems a write question lists; empty when there are none.
+QString writeProblemsText(const edid::Table &table)
 {
-    return badChar ? badChar->message() : MainWindow::tr("Hex Format Error");
+    std::vector<edid::Problem> problems = edid::writeChecks(table);
+    // The header and the checksums have questions of their own.
+    const auto ownQuestion = [](const edid::Problem &p) {
+        return (p.block == 0 && p.offset == 0) || p.offset == edid::BlockSize - 1;
+    };
+    problems.erase(std::remove_if(problems.begin(), problems.end(), ownQuestion), problems.end());
+    if (problems.empty())
+        return {};
+    return MainWindow::tr("The table has problems:") + u'\n' + edid::problemLines(problems).join(u'\n');
 }
 
 } // namespace
+
+void MainWindow::warnFormatError(const QString &reason)
+{
+    prompts_.detailedWarning(this, tr("KORVALIS Utility"), tr("Hex Format Error"), reason);
+}
 
 void MainWindow::placeProgressBar()
 {
@@ -130,20 +145,29 @@ void MainWindow::writeEdidTable()
     placeProgressBar();
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     if (check.kind == edid::TextCheck::FormatError) {
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
+        warnFormatError(check.problem);
         return;
     }
-    // An empty editor parses as zeros: no header, so it is not written unasked either.
-    if (!edid::hasEdidHeader(check.table) &&
-        prompts_.question(tr("KORVALIS Utility"),
-                          tr("The table has no EDID header. Write it anyway?"),
-                          QString()) != Prompts::Answer::Yes)
+    // What a source may trip over is told, never a reason to refuse: the questions list it, or
+    // a box does when none is asked.
+    const QString problems = writeProblemsText(check.table);
+    const bool headerless = !edid::hasEdidHeader(check.table);
+    const bool inconsistent = check.kind == edid::TextCheck::Inconsistent;
+    // A table of the wrong kind (no header) is written only when asked for.
+    if (headerless && prompts_.question(tr("KORVALIS Utility"),
+                                        tr("The table has no EDID header. Write it anyway?"),
+                                        problems) != Prompts::Answer::Yes)
         return;
-    if (check.kind == edid::TextCheck::Inconsistent &&
+    if (inconsistent &&
         prompts_.question(QStringLiteral("KORVALIS Utility"),
                           QStringLiteral("The EDID Checksum is not correct."),
-                          QStringLiteral("Write anyway?")) != Prompts::Answer::Yes)
+                          problems.isEmpty() ? QStringLiteral("Write anyway?")
+                                             : problems + QStringLiteral("\n\nWrite anyway?")) !=
+            Prompts::Answer::Yes)
         return;
+    if (!headerless && !inconsistent && !problems.isEmpty())
+        prompts_.information(this, tr("KORVALIS Utility"),
+                             tr("The table is written as it is.") + u'\n' + problems);
     ++edidTransfers_;
     session::DeviceWorker *worker = &worker_;
     worker_.run<session::EdidWriteResult>(
@@ -173,7 +197,7 @@ void MainWindow::checkEditorTable()
     const edid::TextCheck check = edid::checkEdidText(ui->EDIDtext->toPlainText());
     switch (check.kind) {
     case edid::TextCheck::FormatError:
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(check.badChar));
+        warnFormatError(check.problem);
         return;
     case edid::TextCheck::Consistent:
         showEditorText(edid::renderedTable(check.table));
@@ -191,7 +215,7 @@ void MainWindow::SaveEDIDtoFile()
 {
     const edid::ParsedText parsed = edid::parseEdidText(ui->EDIDtext->toPlainText());
     if (!parsed.ok()) {
-        prompts_.warning(this, tr("KORVALIS Utility"), formatErrorText(parsed.badChar));
+        warnFormatError(parsed.problem);
         return;
     }
     const QString fileName = prompts_.saveFileName(

@@ -28,6 +28,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
     attachInfoframeWords(*this);
     attachCecWords(*ui->CECtext, *ui->label_2);
+    addEditInWordsButton();
     initialise();
 }
 

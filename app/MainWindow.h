@@ -162,6 +162,11 @@ private:
     bool refuseSecondTransfer();
     void readEdidTable(edid::Source source);
     void writeEdidTable();
+    // The "Hex Format Error" box, with why the text is no table below it.
+    void warnFormatError(const QString &reason);
+    // "Edit in words..." (app/EdidEditInWords.cpp).
+    void addEditInWordsButton();
+    void editEdidInWords();
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
     void checkEditorTable();

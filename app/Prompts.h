@@ -13,6 +13,9 @@ public:
 
     virtual ~Prompts() = default;
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A warning whose reason stands below its text.
+    virtual void detailedWarning(QWidget *parent, const QString &title, const QString &text,
+                                 const QString &informativeText) = 0;
     // A warning of the USB layer: no owner, caption " ".
     virtual void alert(const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;

@@ -8,6 +8,14 @@ void QtPrompts::warning(QWidget *parent, const QString &title, const QString &te
     QMessageBox::warning(parent, title, text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
+void QtPrompts::detailedWarning(QWidget *parent, const QString &title, const QString &text,
+                                const QString &informativeText)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setInformativeText(informativeText);
+    box.exec();
+}
+
 void QtPrompts::information(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::information(parent, title, text, QMessageBox::Ok, QMessageBox::NoButton);

@@ -7,6 +7,8 @@ class QtPrompts : public Prompts
 {
 public:
     void warning(QWidget *parent, const QString &title, const QString &text) override;
+    void detailedWarning(QWidget *parent, const QString &title, const QString &text,
+                         const QString &informativeText) override;
     void alert(const QString &text) override;
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;

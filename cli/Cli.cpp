@@ -141,6 +141,9 @@ public:
             return edidRead();
         case Command::EdidWrite:
             return edidWrite();
+        case Command::EdidEdit:
+            return runEdidEdit(r_.edidEdit, io_, [this](edid::Table &t) { return readTable(t); },
+                               [this](const edid::Table &t) { return writeEdited(t); });
         case Command::CecSend:
             if (!r_.cec.name.isEmpty())
                 return sendNamedCec(r_, io_.out, [this](const QByteArray &payload) {
@@ -325,8 +328,33 @@ private:
         return exitcode::Ok;
     }
 
+    // The device's table for edid edit: a read as edid read does.
+    int readTable(edid::Table &table)
+    {
+        const session::EdidRead read =
+            s_.readEdid(*r_.edidEdit.from, progress_(QStringLiteral("reading EDID")));
+        if (!read.ok())
+            return step(read.step);
+        if (!read.busy.ok())
+            return step(read.busy);
+        table = read.table;
+        return exitcode::Ok;
+    }
+
+    // The edited table goes the way of edid write --verify.
+    int writeEdited(const edid::Table &table)
+    {
+        Request w = r_;
+        w.command = Command::EdidWrite;
+        w.table = table;
+        w.verify = true;
+        w.selectCustom = r_.edidEdit.selectCustom;
+        return Runner(s_, w, io_, plan_).run();
+    }
+
     int edidWrite()
     {
+        warnWriteProblems(r_.table, io_.err);
         settings::SettingBytes bytes{};
         if (!settingsRead(bytes))
             return exitcode::DeviceFailed;
@@ -452,6 +480,8 @@ int runParsed(const Parsed &parsed, const Backend &backend, const Streams &strea
         return runInfoframeOffline(r, streams.out, streams.err);
     if (r.command == Command::CecDecode || r.command == Command::CecCommands)
         return printCecWords(r, streams.out);
+    if (r.command == Command::EdidEdit && !r.edidEdit.needsDevice())
+        return runEdidEdit(r.edidEdit, streams, {}, {});
     // A file is checked whole before any device is opened.
     std::optional<session::config::Plan> plan;
     if (r.command == Command::ConfigLoad && !checkConfigFile(r, streams.out, streams.err, plan))

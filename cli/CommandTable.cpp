@@ -73,6 +73,17 @@ const std::vector<CommandInfo> &commandTable()
          "uploads a table (CUSTOM mode, table 1); --force: also with wrong checksums or no "
          "EDID header; --truncate: a longer table's first 256 bytes, as 1 extension",
          "edid write my.bin --select-custom --verify"},
+        {Command::EdidEdit,
+         "edid",
+         "edit",
+         "[FILE|-] EDIT... [--from own|tv-a|tv-b] [-o FILE|-] [--hex] [--diff] [--write "
+         "[--select-custom]]",
+         {"name", "remove-vic", "add-vic", "remove-mode", "max-tmds", "hdr", "eotfs", "audio",
+          "remove-audio", "ycbcr444", "ycbcr422", "ycbcr420", "physical-address", "deep-colour",
+          "from", "o", "hex", "diff", "write", "select-custom"},
+         "a table with the EDITs (the options below) applied, checksums and lengths kept valid; "
+         "the difference in words on standard error",
+         "edid edit my.bin --hdr off -o new.bin"},
         {Command::EdidMode,
          "edid",
          "mode",

@@ -11,8 +11,7 @@
 namespace cli
 {
 
-
-constexpr std::size_t MaxCommandOptions = 12;
+constexpr std::size_t MaxCommandOptions = 20;
 
 struct CommandInfo {
     Command command;

@@ -27,7 +27,9 @@ LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy, edid::
                                  QFileInfo(fileName).size() > edid::TableSize;
         return {std::nullopt,
                 QStringLiteral("%1: %2%3")
-                    .arg(fileName, decoded.problem,
+                    .arg(fileName,
+                         decoded.binary ? decoded.problem
+                                        : QStringLiteral("Hex Format Error: ") + decoded.problem,
                          longerTable ? QStringLiteral(" (--truncate writes its first 256 bytes)")
                                      : QString())};
     }
@@ -35,7 +37,8 @@ LoadedTable loadTableFile(const QString &fileName, ChecksumPolicy policy, edid::
     if (!decoded.binary) {
         const edid::TextCheck check = edid::checkEdidText(decoded.text);
         if (check.kind == edid::TextCheck::FormatError)
-            return {std::nullopt, QStringLiteral("%1: Hex Format Error").arg(fileName)};
+            return {std::nullopt,
+                    QStringLiteral("%1: Hex Format Error: %2").arg(fileName, check.problem)};
         table = check.table;
     }
     if (!edid::hasEdidHeader(table) && policy != ChecksumPolicy::Keep)

@@ -184,6 +184,13 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
         r.command = Command::EdidWrite;
         return wantCount(pos, 3, "edid write FILE", error);
     }
+    if (word == "edid" && sub == "edit") {
+        r.command = Command::EdidEdit;
+        if (pos.size() > 3)
+            return wantCount(pos, 3, "edid edit [FILE|-] EDIT...", error);
+        r.edidEdit.inputFile = pos.value(2);
+        return true;
+    }
     if (word == "edid" && sub == "mode") {
         r.command = Command::EdidMode;
         if (!wantCount(pos, 3, "edid mode automix|fixed|custom [--table N]", error))
@@ -373,6 +380,10 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.table = *loaded.table;
         break;
     }
+    case Command::EdidEdit:
+        if (!parseEdidEdit(p, r.edidEdit.inputFile, stdoutIsTerminal, r.edidEdit, error))
+            return false;
+        break;
     case Command::EdidMode:
         if (p.isSet("table")) {
             const std::optional<Assignment> table =
@@ -459,6 +470,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"verbose", ""},
     });
     addInfoframeOptions(p);
+    addEdidEditOptions(p);
     Parsed out;
     QStringList hidden;
     for (const QString &a : arguments)

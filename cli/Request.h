@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/InfoframeOptions.h"
+#include "cli/EdidEditCommand.h"
 #include "session/DeviceSession.h"
 #include "edid/EdidTable.h"
 #include "edid/EdidTransfer.h"
@@ -28,6 +29,7 @@ enum class Command {
     EdidDecode,
     EdidWrite,
     EdidMode,
+    EdidEdit,
     CecSend,
     CecStore,
     CecDecode,
@@ -79,6 +81,8 @@ struct Request {
     edid::Table table{};
     bool selectCustom = false;
     bool verify = false;
+
+    EdidEditRequest edidEdit;
 
     // cec, hdr, avi
     QString hexText;

@@ -85,8 +85,12 @@ DecodedFile decodeEdidFile(const QByteArray &contents, LongerTable longer)
     }
     const int end = int(text.indexOf('\0'));
     out.text = QString::fromLatin1(end < 0 ? text : text.left(end));
-    if (const std::optional<BadChar> bad = parseEdidText(out.text).badChar)
-        out.problem = bad->message();
+    // Only whole pairs making 128 or 256 bytes load: a short or broken text is never padded.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const auto rest = contents.begin() + std::min<qsizetype>(contents.size(), FileReadSize);
+    out.problem = std::all_of(rest, contents.end(), blank)
+                      ? parseEdidText(out.text).problem
+                      : QStringLiteral("the text goes on past its first %1 bytes").arg(FileReadSize);
     return out;
 }
 

@@ -32,7 +32,8 @@ struct DecodedFile {
 // Decodes a file. A binary one must hold 128 or 256 bytes (or, to be truncated, whole blocks up
 // to MaxTableFileSize); a text is its first 1024 bytes, in which a space in the 48th column
 // followed by CR LF or LF becomes one line feed, so that lines of 16 groups each followed by a
-// space turn into hex text. A digit of the text that is no hex digit refuses the file.
+// space turn into hex text. A text that is not whole hex pairs making 128 or 256 bytes is
+// refused with the reason and its place.
 DecodedFile decodeEdidFile(const QByteArray &contents, LongerTable longer = LongerTable::Refuse);
 
 struct FileResult {

@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QList>
+#include <algorithm>
 
 namespace edid
 {
@@ -20,9 +21,9 @@ int hexValue(uint c)
     return -1;
 }
 
-bool isSeparator(uint c)
+bool isBlank(uint c)
 {
-    return c == ' ' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
@@ -46,41 +47,85 @@ QString BadChar::message() const
         .arg(column);
 }
 
-ParsedText parseEdidText(const QString &text)
+HexPairs parseHexPairs(const QString &text, int maxBytes)
 {
-    ParsedText refused;
-    refused.groups = -1;
     // Code points, so that a position counts characters as the user sees them.
     const QList<uint> chars = text.toUcs4();
-    const int length = int(chars.size());
-    if (length > MaxTextLength)
-        return refused;
-    for (int p = 0; p < length; p += 3) {
-        // A lone digit at the end is half a byte: refused rather than guessed.
-        if (p + 1 >= length || (p + 2 < length && !isSeparator(chars[p + 2])))
-            return refused;
-    }
-
-    ParsedText out;
+    const auto length = qsizetype(chars.size());
+    HexPairs out;
     int line = 1;
-    int lineStart = 0;
-    for (int p = 0; p < length; p += 3, ++out.groups) {
-        int value = 0;
-        for (int d = p; d < p + 2; ++d) {
-            const int digit = hexValue(chars[d]);
-            if (digit < 0) {
-                refused.badChar = BadChar{char32_t(chars[d]), line, d - lineStart + 1};
-                return refused;
-            }
-            value = value * 16 + digit;
-        }
-        if (out.groups < TableSize)
-            out.table[std::size_t(out.groups)] = std::uint8_t(value);
-        if (p + 2 < length && chars[p + 2] == '\n') {
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < length;) {
+        if (chars[i] == '\n') {
             ++line;
-            lineStart = p + 3;
+            lineStart = i + 1;
         }
+        if (isBlank(chars[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < length && !isBlank(chars[end]))
+            ++end;
+        for (qsizetype k = i; k < end; ++k) {
+            if (hexValue(chars[k]) < 0) {
+                out.badChar = BadChar{char32_t(chars[k]), line, int(k - lineStart + 1)};
+                out.problem = out.badChar->message();
+                out.bytes.clear();
+                return out;
+            }
+        }
+        if (end - i != 2) {
+            out.problem = QStringLiteral("line %1, column %2: %3 where a byte takes two hex digits")
+                              .arg(line)
+                              .arg(i - lineStart + 1)
+                              .arg(end - i == 1 ? QStringLiteral("one hex digit")
+                                                : QStringLiteral("%1 hex digits").arg(end - i));
+            out.bytes.clear();
+            return out;
+        }
+        if (out.bytes.size() == std::size_t(maxBytes)) {
+            out.problem = QStringLiteral("line %1, column %2: the hex text holds more than %3 bytes")
+                              .arg(line)
+                              .arg(i - lineStart + 1)
+                              .arg(maxBytes);
+            out.bytes.clear();
+            return out;
+        }
+        out.bytes.push_back(std::uint8_t(hexValue(chars[i]) << 4 | hexValue(chars[i + 1])));
+        i = end;
     }
+    return out;
+}
+
+QString notADeviceTable(int count)
+{
+    if (count == BlockSize || count == TableSize)
+        return {};
+    if (count == 0)
+        return QStringLiteral("the input is empty");
+    if (count < BlockSize)
+        return QStringLiteral("%1 bytes are fewer than the 128 of one EDID block").arg(count);
+    if (count > TableSize)
+        return QStringLiteral("%1 bytes are more than the 256 of the device's table").arg(count);
+    return QStringLiteral("%1 bytes are not a whole number of 128-byte blocks").arg(count);
+}
+
+ParsedText parseEdidText(const QString &text)
+{
+    ParsedText out;
+    if (text.size() > MaxTextLength) {
+        out.problem = QStringLiteral("the text has more than %1 characters").arg(MaxTextLength);
+        return out;
+    }
+    // Every pair the text can hold is counted, so that a longer text is told by its size.
+    const HexPairs pairs = parseHexPairs(text, MaxTextLength);
+    out.badChar = pairs.badChar;
+    out.problem = pairs.ok() ? notADeviceTable(int(pairs.bytes.size())) : pairs.problem;
+    if (!out.problem.isEmpty())
+        return out;
+    out.groups = int(pairs.bytes.size());
+    std::copy(pairs.bytes.begin(), pairs.bytes.end(), out.table.begin());
     return out;
 }
 
@@ -144,9 +189,9 @@ TextCheck checkEdidText(const QString &text)
 {
     const ParsedText parsed = parseEdidText(text);
     if (!parsed.ok())
-        return {TextCheck::FormatError, {}, parsed.badChar};
+        return {TextCheck::FormatError, {}, parsed.badChar, parsed.problem};
     return {isConsistent(parsed.table) ? TextCheck::Consistent : TextCheck::Inconsistent,
-            parsed.table, std::nullopt};
+            parsed.table, std::nullopt, QString()};
 }
 
 } // namespace edid

@@ -23,16 +23,29 @@ struct BadChar {
     QString message() const; // "'g' at line 1, column 2 is not a hex digit"
 };
 
-struct ParsedText {
-    int groups = 0; // byte groups found, or -1 for a format error or a bad character
-    Table table{};  // bytes beyond the parsed groups are 0
+// Hex pairs separated by blanks (spaces, tabs, line ends): the bytes, or why the text is none,
+// with the place of the fault. At most `maxBytes` pairs are taken.
+struct HexPairs {
+    std::vector<std::uint8_t> bytes;
+    QString problem; // empty when the text is whole pairs
     std::optional<BadChar> badChar;
+    bool ok() const { return problem.isEmpty(); }
+};
+HexPairs parseHexPairs(const QString &text, int maxBytes);
+
+// Why `count` bytes are no table for the device (128 or 256); empty when they are one.
+QString notADeviceTable(int count);
+
+struct ParsedText {
+    int groups = -1; // 128 or 256 bytes found, or -1 when the text is no table
+    Table table{};   // one block of 128 gets a second block of zeros
+    std::optional<BadChar> badChar;
+    QString problem; // why the text is no table, with its place
     bool ok() const { return groups >= 0; }
 };
 
-// Groups sit every three characters from the start: two digits, then a space, a line feed or
-// the end of the text. A text laid out wrongly is a format error whatever its digits; in one
-// laid out right, the first digit that is none is its bad character. Lower case is accepted.
+// The editor's text as a table: whole hex pairs, in either case, separated by blanks or line
+// ends, 128 or 256 of them. Nothing else is a table: never padded, never cut.
 ParsedText parseEdidText(const QString &text);
 
 // The table in the hex text layout (768 characters), unformatted.
@@ -69,6 +82,7 @@ struct TextCheck {
     enum Kind { FormatError, Consistent, Inconsistent } kind = FormatError;
     Table table{};
     std::optional<BadChar> badChar; // with FormatError, when a digit was the fault
+    QString problem;                // with FormatError: why, and where
 };
 TextCheck checkEdidText(const QString &text);
 

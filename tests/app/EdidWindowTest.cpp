@@ -122,6 +122,7 @@ private slots:
     void badCharacterRefused();
     void headerQuestion_data();
     void headerQuestion();
+    void problemsToldNotRefused();
     void loadRefused_data();
     void loadRefused();
 };
@@ -376,27 +377,34 @@ void EdidWindowTest::detailsFollowEditor()
 void EdidWindowTest::badCharacterRefused_data()
 {
     QTest::addColumn<QByteArray>("slot");
-    QTest::newRow("write") << QByteArray("WriteEDID");
-    QTest::newRow("checksum") << QByteArray("CalculateChkSum");
-    QTest::newRow("save") << QByteArray("SaveEDIDtoFile");
+    QTest::addColumn<bool>("shortText"); // eight pairs instead of a bad character
+    for (const char *slot : {"WriteEDID", "CalculateChkSum", "SaveEDIDtoFile"}) {
+        QTest::newRow(slot) << QByteArray(slot) << false;
+        QTest::newRow(qPrintable(QString(slot) + ", 8 pairs")) << QByteArray(slot) << true;
+    }
 }
 
-// The box names the character; no request, no dialog, the editor as it was.
+// "Hex Format Error" with the reason below it; no request, no dialog, the editor as it was.
 void EdidWindowTest::badCharacterRefused()
 {
     QFETCH(QByteArray, slot);
+    QFETCH(bool, shortText);
     Rig rig;
     rig.start();
     rig.customMode();
     QString text = rig.editor()->toPlainText();
     text[48 + 1] = u'g'; // line 2 (47 characters and a line feed each), column 2
+    if (shortText)
+        text = QStringLiteral("00 FF FF FF FF FF FF 00\n");
     rig.editor()->setPlainText(text);
     rig.run(slot.constData());
     QCOMPARE(rig.model.requestCount(), 0);
     QCOMPARE(rig.prompts.shown.size(), 1);
     QCOMPARE(rig.prompts.shown[0].kind, QStringLiteral("warning"));
-    QCOMPARE(rig.prompts.shown[0].text,
-             QStringLiteral("'g' at line 2, column 2 is not a hex digit"));
+    QCOMPARE(rig.prompts.shown[0].text, QStringLiteral("Hex Format Error"));
+    QCOMPARE(rig.prompts.shown[0].informativeText,
+             shortText ? QStringLiteral("8 bytes are fewer than the 128 of one EDID block")
+                       : QStringLiteral("'g' at line 2, column 2 is not a hex digit"));
     QCOMPARE(rig.editor()->toPlainText(), text);
 }
 
@@ -408,7 +416,6 @@ void EdidWindowTest::headerQuestion_data()
     edid::Table headless{};
     headless.fill(0x42);
     const QString text = edid::edidTableText(edid::withChecksums(headless));
-    QTest::newRow("empty editor, no") << QString() << int(Prompts::Answer::No) << false;
     QTest::newRow("no header, no") << text << int(Prompts::Answer::No) << false;
     QTest::newRow("no header, yes") << text << int(Prompts::Answer::Yes) << true;
 }
@@ -435,6 +442,25 @@ void EdidWindowTest::headerQuestion()
         QCOMPARE(rig.model.requestCount(), 0);
 }
 
+// A table with a problem a source trips over is written after a box that names it.
+void EdidWindowTest::problemsToldNotRefused()
+{
+    Rig rig;
+    rig.start();
+    rig.customMode();
+    edid::Table table = toTable(rig.model.displayEdid(DeviceModel::Output::A));
+    QCOMPARE(table[132] >> 5, 2); // the video data block first, with two codes or more
+    QVERIFY((table[132] & 0x1F) >= 2);
+    table[134] = table[133];
+    rig.editor()->setPlainText(edid::edidTableText(edid::withChecksums(table)));
+    rig.run("WriteEDID");
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].kind, QStringLiteral("information"));
+    QVERIFY2(rig.prompts.shown[0].text.contains("is listed more than once"),
+             qPrintable(rig.prompts.shown[0].text));
+    QCOMPARE(rig.model.countRequests(0xB1), 1);
+}
+
 void EdidWindowTest::loadRefused_data()
 {
     QTest::addColumn<QByteArray>("contents");
@@ -443,6 +469,8 @@ void EdidWindowTest::loadRefused_data()
         << QByteArray(100, '\0') << "the file has 100 bytes; an EDID table has 128 or 256";
     QTest::newRow("bad character in a text")
         << QByteArray("00 FF FF FZ") << "'Z' at line 1, column 11 is not a hex digit";
+    QTest::newRow("colon hex text") << QByteArray("00:FF:FF")
+                                    << "':' at line 1, column 3 is not a hex digit";
 }
 
 // A box names the fault; the editor keeps its table.

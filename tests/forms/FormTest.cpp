@@ -502,7 +502,7 @@ void FormTest::buttonHeights()
             QVERIFY2(b->height() < 26, what.constData());
         ++checked;
     }
-    QCOMPARE(checked, 29 + 12); // radio buttons and push buttons
+    QCOMPARE(checked, 29 + 13); // radio buttons and push buttons, "Edit in words..." added
 }
 
 void FormTest::byteEditors_data()

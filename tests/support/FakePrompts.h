@@ -26,6 +26,11 @@ public:
     {
         shown.append({"warning", title, text, QString(), parent != nullptr});
     }
+    void detailedWarning(QWidget *parent, const QString &title, const QString &text,
+                         const QString &informativeText) override
+    {
+        shown.append({"warning", title, text, informativeText, parent != nullptr});
+    }
     void information(QWidget *parent, const QString &title, const QString &text) override
     {
         shown.append({"information", title, text, QString(), parent != nullptr});
