@@ -4,6 +4,7 @@
 #include "cli/ConfigCommands.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
+#include "cli/StatusWatch.h"
 #include "device/Clock.h"
 #include "cec_infoframes/EntryParse.h"
 #include "device/UsbApi.h"
@@ -156,6 +157,7 @@ public:
         case Command::EdidDecode:
         case Command::Version:
         case Command::Completion:
+        case Command::Displays:
             break;
         }
         return exitcode::Ok;
@@ -434,6 +436,8 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
     const OpenFailure failure = s.open(r.deviceId, std::uint32_t(r.waitSeconds) * 1000u);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
+    if (r.command == Command::Status && r.watch)
+        return watchStatus(s, r, backend, streams);
     return Runner(s, r, streams, plan).run();
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/CommandTable.h"
 #include "cli/InputChecks.h"
+#include "cli/StatusWatch.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -24,8 +25,10 @@ const char kUsageTail[] =
     "                 as 'list' shows it (USB bus and ports such as 1-4.2, or a socket)\n"
     "  --wait SECONDS wait up to SECONDS for the device to appear (not for list)\n"
     "  --json         one JSON document on standard output (list, status, get, settings,\n"
-    "                 edid read --hex or --decode, edid decode, config save, config load);\n"
-    "                 list --watch: one JSON object a line\n"
+    "                 displays, edid read --hex or --decode, edid decode, config save,\n"
+    "                 config load); list --watch, status --watch: one JSON object a line\n"
+    "  --interval SECONDS  status --watch: how often the status is read (default 1, at\n"
+    "                 least 0.5)\n"
     "  --quiet        no progress on standard error\n"
     "  --help         this text\n"
     "  --version      the program's version\n"
@@ -80,6 +83,7 @@ bool takesJson(const Request &r)
     case Command::Status:
     case Command::Get:
     case Command::Settings:
+    case Command::Displays:
     case Command::ConfigLoad:
     case Command::EdidDecode:
         return true;
@@ -148,10 +152,11 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
 {
     const QString word = pos.value(0);
     const QString sub = pos.value(1);
-    if (word == "list" || word == "status" || word == "settings") {
-        r.command = word == "list"     ? Command::List
-                    : word == "status" ? Command::Status
-                                       : Command::Settings;
+    if (word == "list" || word == "status" || word == "settings" || word == "displays") {
+        r.command = word == "list"       ? Command::List
+                    : word == "status"   ? Command::Status
+                    : word == "displays" ? Command::Displays
+                                         : Command::Settings;
         return wantCount(pos, 1, qPrintable(word), error);
     }
     if (word == "get") {
@@ -327,6 +332,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         r.waitSeconds = seconds;
     }
     r.watch = p.isSet("watch");
+    if (p.isSet("interval") && !parseWatchInterval(r, p.value("interval"), error))
+        return false;
 
     switch (r.command) {
     case Command::EdidRead: {
@@ -423,7 +430,7 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
         break;
     }
     if (r.json && !takesJson(r)) {
-        error = QStringLiteral("--json applies to list, status, get, settings, edid read --hex or "
+        error = QStringLiteral("--json applies to list, status, get, settings, displays, edid read --hex or "
                                "--decode, edid decode, config save FILE and config load");
         return false;
     }
@@ -451,6 +458,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"device", "", "ID"},
         {"wait", "", "SECONDS"},
         {"watch", ""},
+        {"interval", "", "SECONDS"},
         {"json", ""},
         {"quiet", ""},
         {{"h", "help"}, ""},

@@ -30,7 +30,7 @@ QString inputWords(const status::Video &video)
 QString clockWords(const status::Clock &clock)
 {
     if (clock.mhz == 0)
-        return QStringLiteral("none");
+        return QStringLiteral("not told");
     return QStringLiteral("%1 MHz").arg(clock.mhz);
 }
 

@@ -438,6 +438,9 @@ private slots:
         row("bad replace", {"avi", "send", "82:02", "--replace", "yes"}, "--replace");
         row("bad button", {"cec", "store", "xp", "40:04"}, "CEC button");
         row("bad mode", {"edid", "mode", "auto"}, "not an EDID mode");
+        row("interval without watch", {"status", "--interval", "2"}, "status --watch");
+        row("interval too short", {"status", "--watch", "--interval", "0.4"}, "from 0.5 to 3600");
+        row("interval no number", {"status", "--watch", "--interval", "1s"}, "'1s'");
         row("bad table", {"edid", "mode", "fixed", "--table", "0"}, "out of range");
         row("bad source", {"edid", "read", "--from", "tv-c", "--hex"}, "tv-c");
         row("binary to a terminal", {"edid", "read"}, "terminal", true);

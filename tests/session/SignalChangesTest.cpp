@@ -59,7 +59,7 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("input format") << Edit([](StatusBlocks &b) { b.status[2] = 97; })
                                       << QStringList{"input 1920x1080p60 HDMI -> 3840x2160p60 HDMI",
-                                                     "clock none -> 300 MHz",
+                                                     "clock not told -> 300 MHz",
                                                      "colour-depth not told -> 8-bit"};
         QTest::newRow("DVI") << Edit([](StatusBlocks &b) { b.status[3] = 0; })
                              << QStringList{"input 1920x1080p60 HDMI -> 1920x1080p60 non-HDMI"};
@@ -70,7 +70,7 @@ private slots:
         QTest::newRow("clock and depth") << Edit([](StatusBlocks &b) {
             b.status[4] = 1;
             b.status[10] = 0x40;
-        }) << QStringList{"clock none -> 375 MHz", "colour-depth not told -> 10-bit",
+        }) << QStringList{"clock not told -> 375 MHz", "colour-depth not told -> 10-bit",
                           "colour-format RGB -> YCbCr 4:4:4"};
         QTest::newRow("colorimetry extended")
             << Edit([](StatusBlocks &b) {
