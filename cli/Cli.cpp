@@ -5,6 +5,7 @@
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "cli/StatusWatch.h"
+#include "cli/DisplaysCommand.h"
 #include "device/Clock.h"
 #include "cec_infoframes/EntryParse.h"
 #include "device/UsbApi.h"
@@ -438,6 +439,8 @@ int run(const QStringList &arguments, const Backend &backend, const Streams &str
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
     if (r.command == Command::Status && r.watch)
         return watchStatus(s, r, backend, streams);
+    if (r.command == Command::Displays)
+        return showDisplays(s, r, streams);
     return Runner(s, r, streams, plan).run();
 }
 
