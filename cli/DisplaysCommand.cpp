@@ -1,205 +1,27 @@
 #include "cli/DisplaysCommand.h"
 
-#include "edid/EdidReport.h"
 #include "session/DeviceSession.h"
-#include "session/DisplayFit.h"
-#include "session/SignalChanges.h"
+#include "session/DisplayReport.h"
 
 #include <QIODevice>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 namespace cli
 {
-namespace
-{
-
-struct OutputDisplay {
-    const char *name; // "tv-a", as edid read --from names it
-    const char *label;
-    std::optional<session::DisplaySummary> display; // none: nothing plugged in
-};
-
-QString joinedNumbers(const std::vector<int> &values, const QString &unit = {})
-{
-    QStringList out;
-    for (int v : values)
-        out << QString::number(v) + unit;
-    return out.join(QStringLiteral(", "));
-}
-
-QString modesOf(const std::vector<int> &vics)
-{
-    QStringList out;
-    for (int vic : vics) {
-        const QString mode = edid::vicMode(vic);
-        out << (mode.isEmpty() ? QStringLiteral("VIC %1").arg(vic) : mode);
-    }
-    return out.join(QStringLiteral(", "));
-}
-
-QString luminance(const std::optional<double> &v)
-{
-    return v ? QStringLiteral("%1 cd/m2").arg(QString::number(*v, 'g', 4)) : QStringLiteral("-");
-}
-
-QString yesNo(bool b)
-{
-    return b ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-QStringList displayLines(const session::DisplaySummary &d)
-{
-    QStringList l;
-    const QString name = d.name.isEmpty() ? QStringLiteral("(no name)") : d.name;
-    l << QStringLiteral("  display: %1, maker %2, product %3").arg(name, d.maker).arg(d.productCode);
-    l << QStringLiteral("  largest mode: %1")
-             .arg(d.largestMode.isEmpty() ? QStringLiteral("none listed") : d.largestMode);
-    l << QStringLiteral("  max TMDS clock: %1")
-             .arg(d.maxTmdsMhz ? QStringLiteral("%1 MHz").arg(*d.maxTmdsMhz)
-                               : QStringLiteral("not told"));
-    l << QStringLiteral("  interface: %1").arg(d.hdmi ? "HDMI" : "DVI");
-    if (d.eotfs.isEmpty())
-        l << QStringLiteral("  HDR: none");
-    else
-        l << QStringLiteral("  HDR: %1; luminance max %2, max frame average %3, min %4")
-                 .arg(d.eotfs.join(QStringLiteral(", ")), luminance(d.maxLuminance),
-                      luminance(d.maxFrameAverage), luminance(d.minLuminance));
-    l << QStringLiteral("  YCbCr 4:2:0: %1")
-             .arg(d.ycbcr420Vics.empty() ? QStringLiteral("no") : modesOf(d.ycbcr420Vics));
-    l << QStringLiteral("  YCbCr 4:4:4: %1, 4:2:2: %2").arg(yesNo(d.ycbcr444), yesNo(d.ycbcr422));
-    l << QStringLiteral("  deep colour: %1; 4:2:0: %2")
-             .arg(d.deepColourBits.empty() ? QStringLiteral("no")
-                                           : joinedNumbers(d.deepColourBits, " bits"),
-                  d.deepColour420Bits.empty() ? QStringLiteral("no")
-                                              : joinedNumbers(d.deepColour420Bits, " bits"));
-    QStringList audio;
-    for (const session::DisplayAudio &a : d.audio)
-        audio << QStringLiteral("%1 %2 ch").arg(a.format).arg(a.channels);
-    l << QStringLiteral("  audio: %1")
-             .arg(audio.isEmpty() ? QStringLiteral("none") : audio.join(QStringLiteral(", ")));
-    l << QStringLiteral("  physical address: %1")
-             .arg(d.physicalAddress.isEmpty() ? QStringLiteral("-") : d.physicalAddress);
-    return l;
-}
-
-QJsonValue orNull(const std::optional<double> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue();
-}
-
-QJsonArray numbers(const std::vector<int> &values)
-{
-    QJsonArray a;
-    for (int v : values)
-        a.append(v);
-    return a;
-}
-
-QJsonObject displayObject(const session::DisplaySummary &d)
-{
-    QJsonArray audio;
-    for (const session::DisplayAudio &a : d.audio)
-        audio.append(QJsonObject{{"format", a.format}, {"channels", a.channels}});
-    return QJsonObject{
-        {"name", d.name.isEmpty() ? QJsonValue() : QJsonValue(d.name)},
-        {"maker", d.maker},
-        {"productCode", d.productCode},
-        {"largestMode", d.largestMode.isEmpty() ? QJsonValue() : QJsonValue(d.largestMode)},
-        {"maxTmdsMHz", d.maxTmdsMhz ? QJsonValue(*d.maxTmdsMhz) : QJsonValue()},
-        {"hdmi", d.hdmi},
-        {"hdr", QJsonObject{{"eotfs", QJsonArray::fromStringList(d.eotfs)},
-                            {"maxLuminance", orNull(d.maxLuminance)},
-                            {"maxFrameAverage", orNull(d.maxFrameAverage)},
-                            {"minLuminance", orNull(d.minLuminance)}}},
-        {"ycbcr420Vics", numbers(d.ycbcr420Vics)},
-        {"ycbcr444", d.ycbcr444},
-        {"ycbcr422", d.ycbcr422},
-        {"deepColourBits", numbers(d.deepColourBits)},
-        {"deepColour420Bits", numbers(d.deepColour420Bits)},
-        {"audio", audio},
-        {"physicalAddress",
-         d.physicalAddress.isEmpty() ? QJsonValue() : QJsonValue(d.physicalAddress)},
-    };
-}
-
-} // namespace
 
 int showDisplays(session::DeviceSession &s, const Request &r, const Streams &io)
 {
-    const session::DeviceSession::Status st = s.readStatus();
-    const std::optional<status::Values> signal =
-        st.step.ok() ? std::optional(st.values) : std::nullopt;
-    OutputDisplay outputs[] = {{"tv-a", "TX A", {}}, {"tv-b", "TX B", {}}};
-    const edid::Source sources[] = {edid::Source::DisplayA, edid::Source::DisplayB};
-    for (int i = 0; i < 2; ++i) {
-        const session::EdidRead read = s.readEdid(sources[i]);
-        const session::Step &failedStep = !read.ok() ? read.step : read.busy;
-        if (!failedStep.ok()) {
-            io.err.write(QStringLiteral("korvalis-cli: %1: %2\n")
-                             .arg(QLatin1String(outputs[i].label),
-                                  session::failureWords(failedStep))
-                             .toUtf8());
-            return exitcode::DeviceFailed;
-        }
-        // An output without a display gives a table without the EDID header (zeros).
-        if (edid::hasEdidHeader(read.table))
-            outputs[i].display = session::summariseDisplay(
-                edid::decodeEdid(edid::Bytes(read.table.begin(), read.table.end())));
+    const session::DisplaysRead read = session::readDisplays(s);
+    if (!read.failed.ok()) {
+        io.err.write("korvalis-cli: " + session::failureWords(read.failed).toUtf8() + '\n');
+        return exitcode::DeviceFailed;
     }
-
-    const std::optional<session::SignalSnapshot> words =
-        signal ? std::optional(session::snapshotOf(*signal)) : std::nullopt;
     if (r.json) {
-        QJsonObject source;
-        if (words)
-            for (int f = 0; f < session::SignalFieldCount; ++f)
-                source[session::fieldName(session::SignalField(f))] = (*words)[f];
-        QJsonArray list;
-        for (const OutputDisplay &o : outputs) {
-            QJsonObject item{{"output", QLatin1String(o.name)}};
-            item["display"] = o.display ? QJsonValue(displayObject(*o.display)) : QJsonValue();
-            item["misfits"] = o.display && signal
-                                  ? QJsonValue(QJsonArray::fromStringList(
-                                        session::misfits(*o.display, *signal)))
-                                  : QJsonValue();
-            list.append(item);
-        }
-        io.out.write(QJsonDocument(QJsonObject{
-                                       {"source", words ? QJsonValue(source) : QJsonValue()},
-                                       {"outputs", list}})
-                         .toJson(QJsonDocument::Indented));
+        io.out.write(QJsonDocument(session::displaysJson(read)).toJson(QJsonDocument::Indented));
         return exitcode::Ok;
     }
-
-    QStringList lines;
-    if (words) {
-        using F = session::SignalField;
-        const auto w = [&words](F f) { return (*words)[int(f)]; };
-        lines << QStringLiteral("Source: %1; clock %2; %3; %4; HDR %5")
-                     .arg(w(F::Input), w(F::Clock), w(F::ColourDepth), w(F::ColourFormat),
-                          w(F::Hdr));
-    } else {
-        lines << QStringLiteral("Source: the device did not say (status read failed)");
-    }
-    for (const OutputDisplay &o : outputs) {
-        lines << QStringLiteral("%1 (%2):").arg(QLatin1String(o.label), QLatin1String(o.name));
-        if (!o.display) {
-            lines << QStringLiteral("  no display");
-            continue;
-        }
-        lines << displayLines(*o.display);
-        if (!signal)
-            continue;
-        const QStringList wrong = session::misfits(*o.display, *signal);
-        if (wrong.isEmpty())
-            lines << QStringLiteral("  fits: the source's signal reaches it as it is");
-        for (const QString &m : wrong)
-            lines << QStringLiteral("  does not fit: %1").arg(m);
-    }
-    for (const QString &l : lines)
-        io.out.write(l.toUtf8() + '\n');
+    for (const QString &line : session::displaysLines(read))
+        io.out.write(line.toUtf8() + '\n');
     return exitcode::Ok;
 }
 

@@ -824,6 +824,43 @@ private slots:
         QCOMPARE(rig.run({"config", "save", "-"}), 0);
         QCOMPARE(rig.json().value("format").toString(), QStringLiteral("korvalis-config"));
     }
+
+    // displays: an output whose fetch the device refuses has no display; a silent fetch is a
+    // device failure, not an empty output.
+    void displays_data()
+    {
+        QTest::addColumn<QString>("displayB"); // empty: nothing on TX B
+        QTest::addColumn<bool>("silentFetchB");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("misfitsB"); // -1: no display
+        QTest::newRow("nothing on TX B") << QString() << false << 0 << -1;
+        QTest::newRow("a 1080p TV on TX B")
+            << QStringLiteral("tv-1080p") << false << 0 << 6;
+        QTest::newRow("TX B silent") << QStringLiteral("tv-1080p") << true << 1 << -1;
+    }
+    void displays()
+    {
+        QFETCH(QString, displayB);
+        QFETCH(bool, silentFetchB);
+        QFETCH(int, status);
+        QFETCH(int, misfitsB);
+        Rig rig;
+        QVERIFY(rig.model.selectSignal(QStringLiteral("4k60-420-hdr10")));
+        if (!displayB.isEmpty())
+            QVERIFY(rig.model.plugDisplay(DeviceModel::Output::B, displayB));
+        if (silentFetchB)
+            rig.model.addFault({DeviceModel::FaultKind::NoReply, cmd::EdidFetchTvB, -1, 0});
+        QCOMPARE(rig.run({"displays", "--json"}), status);
+        if (status != 0) {
+            QVERIFY(rig.stderrText().contains("EDID fetch"));
+            return;
+        }
+        const QJsonArray outputs = rig.json()["outputs"].toArray();
+        QCOMPARE(outputs.size(), 2);
+        QVERIFY(outputs[0]["display"].isObject()); // the model's TV on TX A
+        QCOMPARE(outputs[1]["display"].isNull(), misfitsB < 0);
+        QCOMPARE(outputs[1]["misfits"].toArray().size(), std::max(misfitsB, 0));
+    }
 };
 
 QTEST_GUILESS_MAIN(CliTest)
