@@ -1,5 +1,6 @@
 #include "session/DisplayFit.h"
 
+#include "cec_infoframes/HdrInfoframe.h"
 #include "edid/VideoFormatTable.h"
 
 #include <algorithm>
@@ -53,14 +54,6 @@ Mode largestMode(const edid::EdidInfo &info)
 bool contains(const std::vector<int> &list, int value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-// The EOTF code of the HDR infoframe is the bit of that EOTF in the display's HDR block, so
-// the decoder's names line up with the codes.
-QString eotfOfCode(int code)
-{
-    static const char *const names[] = {"SDR", "HDR", "PQ", "HLG"};
-    return code >= 0 && code < int(std::size(names)) ? QLatin1String(names[code]) : QString();
 }
 
 QString eotfWords(const QString &name)
@@ -148,8 +141,11 @@ QStringList misfits(const DisplaySummary &d, const status::Values &s)
                    .arg(s.clock.mhz)
                    .arg(*d.maxTmdsMhz);
 
-    const QString eotf = eotfOfCode(s.hdr.eotfCode);
-    if (s.hdr.eotfCode != 0 && !eotf.isEmpty() && !d.eotfs.contains(eotf))
+    // The infoframe's EOTF code is the bit of that EOTF in the display's HDR block: the same
+    // words name both.
+    const QString eotf = infoframe::eotfWord(s.hdr.eotfCode);
+    if (s.hdr.eotfCode != infoframe::EotfSdr && s.hdr.eotfCode <= infoframe::LastEotf &&
+        !d.eotfs.contains(eotf))
         out << QStringLiteral("The source sends %1; the display does not list it%2.")
                    .arg(eotfWords(eotf),
                         d.eotfs.isEmpty() ? QStringLiteral(" (it lists no HDR at all)")

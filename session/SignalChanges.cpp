@@ -1,5 +1,6 @@
 #include "session/SignalChanges.h"
 
+#include "cec_infoframes/HdrInfoframe.h"
 #include "status/StatusDecoder.h"
 
 namespace session
@@ -76,13 +77,34 @@ QString hdrWords(const status::Hdr &hdr)
     return words.isEmpty() ? QStringLiteral("EOTF %1").arg(hdr.eotfCode) : words;
 }
 
+QString candelas(std::uint16_t value, const char *whenZero)
+{
+    return value == 0 ? QLatin1String(whenZero) : QStringLiteral("%1 cd/m2").arg(value);
+}
+
+void captureWords(const status::Capture &capture, SignalSnapshot &s)
+{
+    if (!capture.captured()) {
+        for (SignalField f :
+             {SignalField::Eotf, SignalField::MaxLuminance, SignalField::MaxCll, SignalField::MaxFall})
+            s[int(f)] = QStringLiteral("none");
+        return;
+    }
+    const infoframe::HdrMetadata m = infoframe::decodeHdrData(capture.payload).metadata;
+    s[int(SignalField::Eotf)] = infoframe::eotfWord(m.eotf);
+    s[int(SignalField::MaxLuminance)] = candelas(m.maxLuminance, "unknown");
+    s[int(SignalField::MaxCll)] = candelas(m.maxCll, "not given");
+    s[int(SignalField::MaxFall)] = candelas(m.maxFall, "not given");
+}
+
 } // namespace
 
 QString fieldName(SignalField field)
 {
     static const char *const names[SignalFieldCount] = {
         "input", "clock",   "colour-depth", "colour-format", "colorimetry",
-        "hdcp",  "outputs", "source",       "hdr"};
+        "hdcp",  "outputs", "source",       "hdr",           "eotf",
+        "max-luminance", "maxcll", "maxfall"};
     return QLatin1String(names[int(field)]);
 }
 
@@ -116,6 +138,7 @@ SignalSnapshot snapshotOf(const status::Values &v)
     s[int(SignalField::Source)] =
         afterLabel(formatSourceLine(v.source), QStringLiteral("Source Info:"));
     s[int(SignalField::Hdr)] = hdrWords(v.hdr);
+    captureWords(v.capture, s);
     return s;
 }
 

@@ -23,8 +23,13 @@ enum class SignalField {
     Outputs,
     Source, // the source's vendor and product
     Hdr,    // the HDR state of the captured infoframe
+    // The captured HDR infoframe's metadata ("none" while nothing is captured).
+    Eotf,
+    MaxLuminance, // of the mastering display
+    MaxCll,
+    MaxFall,
 };
-constexpr int SignalFieldCount = int(SignalField::Hdr) + 1;
+constexpr int SignalFieldCount = int(SignalField::MaxFall) + 1;
 
 // "input", "colour-format": the name a line or a JSON object carries.
 QString fieldName(SignalField field);

@@ -86,6 +86,17 @@ private slots:
                                      << QStringList{"source DEMO Player -> No Info"};
         QTest::newRow("hdr") << Edit([](StatusBlocks &b) { b.hdrCapture[4] = 2; })
                              << QStringList{"hdr Not Active -> SMPTE ST 2084"};
+        QTest::newRow("HDR10 capture") << Edit([](StatusBlocks &b) {
+            b.hdrCapture[2] = 0x87;
+            b.hdrCapture[3] = 26;
+            b.hdrCapture[4] = 2;     // PQ
+            b.hdrCapture[22] = 0xE8; // max luminance 1000, least significant byte first
+            b.hdrCapture[23] = 0x03;
+            b.hdrCapture[26] = 0x20; // MaxCLL 800
+            b.hdrCapture[27] = 0x03;
+        }) << QStringList{"hdr Not Active -> SMPTE ST 2084", "eotf none -> PQ",
+                          "max-luminance none -> 1000 cd/m2", "maxcll none -> 800 cd/m2",
+                          "maxfall none -> not given"};
         QTest::newRow("eotf without words") << Edit([](StatusBlocks &b) { b.hdrCapture[4] = 7; })
                                             << QStringList{"hdr Not Active -> EOTF 7"};
         QTest::newRow("bytes the fields do not read") << Edit([](StatusBlocks &b) {
