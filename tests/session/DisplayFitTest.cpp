@@ -87,9 +87,6 @@ private slots:
             << "Denon-AVR_DON0047-352471504D3B" << 97 << 2 << 0x40 << 2 << QStringList{};
         QTest::newRow("HDMI to DVI") << "Dell-3007WFP-0B0AA1536BD8" << 16 << 0 << 0x00 << 0
                                      << QStringList{"DVI display"};
-        QTest::newRow("4:4:4 to a display without it") << "Dell-3007WFP-0B0AA1536BD8" << 16 << 0
-                                                       << 0x40 << 0
-                                                       << QStringList{"DVI", "YCbCr 4:4:4"};
         QTest::newRow("4:2:2 to a display without it") << "Elgato-HD60_S_plus-1FDE5983D042"
                                                        << 16 << 0 << 0x20 << 0
                                                        << QStringList{"YCbCr 4:2:2", "stereo"};

@@ -61,8 +61,6 @@ private slots:
                                       << QStringList{"input 1920x1080p60 HDMI -> 3840x2160p60 HDMI",
                                                      "clock not told -> 300 MHz",
                                                      "colour-depth not told -> 8-bit"};
-        QTest::newRow("DVI") << Edit([](StatusBlocks &b) { b.status[3] = 0; })
-                             << QStringList{"input 1920x1080p60 HDMI -> 1920x1080p60 non-HDMI"};
         QTest::newRow("3D") << Edit([](StatusBlocks &b) {
             b.status[14] = 0x40;
             b.status[9] = 0x80;
