@@ -82,11 +82,11 @@ void LogWindow::rebuild()
 
 void LogWindow::updateCount()
 {
-    QString text = tr("%n line(s) since launch; the log keeps the last %1.", nullptr,
-                      int(log_.entries().size()))
-                       .arg(QLocale().toString(log_.cap()));
+    const int lines = int(log_.entries().size());
+    QString text = (lines == 1 ? tr("1 line since launch") : tr("%1 lines since launch").arg(lines)) +
+                   tr("; the log keeps the last %1.").arg(QLocale().toString(log_.cap()));
     if (log_.dropped() > 0)
-        text += u' ' + tr("%n older line(s) dropped.", nullptr, int(log_.dropped()));
+        text += u' ' + tr("%1 older lines dropped.").arg(log_.dropped());
     count_->setText(text);
 }
 
