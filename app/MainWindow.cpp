@@ -6,6 +6,7 @@
 #include "app/InfoframeWords.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/WindowLog.h"
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/EntryParse.h"
 #include "edid/EdidText.h"
@@ -29,6 +30,17 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
     attachInfoframeWords(*this);
     attachCecWords(*ui->CECtext, *ui->label_2);
     addEditInWordsButton();
+    windowLog_ = new WindowLog(*this, prompts_, [this](auto done) {
+        worker_.run<std::optional<session::DisplaysRead>>(
+            [](session::WindowSession &w) -> std::optional<session::DisplaysRead> {
+                if (!w.connected())
+                    return std::nullopt;
+                session::DisplaysRead read = session::readDisplays(w.session());
+                w.session().takeSteps(); // the view says how the read ended
+                return read;
+            },
+            this, done);
+    });
     initialise();
 }
 
@@ -97,6 +109,7 @@ void MainWindow::showDeparture()
     if (ui == nullptr)
         return;
     const QString text = tr("KORVALIS USB disconnected");
+    windowLog_->departed();
     showStatus(text, 0);
     // A command's message covers it for a while; it shows again once that message is gone.
     if (departureNotice_ == nullptr) {
@@ -142,6 +155,8 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     }
     if (departureNotice_ != nullptr)
         departureNotice_->hide();
+    windowLog_->arrived();
+    windowLog_->polled(r.statusValues);
     if (!r.afterArrival)
         showAlerts(r.alerts);
     if (ui == nullptr)
@@ -181,6 +196,8 @@ void MainWindow::tickFinished(const session::TickResult &r)
         applySettings(*r.settings);
     if (r.status)
         showStatusTexts(*r.status);
+    if (!r.steps.isEmpty()) // a tick without a device polls nothing
+        windowLog_->polled(r.statusValues);
     const QString notAnswering = tr("KORVALIS not answering");
     if (r.silent)
         showStatus(notAnswering, 0); // stays until the device answers again
@@ -251,6 +268,7 @@ void MainWindow::FileAbout()
 
 void MainWindow::showStatus(const QString &text, int timeoutMs)
 {
+    windowLog_->message(text); // the status bar forgets it; the log keeps it
     statusBar()->showMessage(text, timeoutMs);
 }
 

@@ -9,6 +9,7 @@
 class Prompts;
 class QLabel;
 class QProgressBar;
+class WindowLog;
 struct StatusTexts;
 namespace settings
 {
@@ -64,6 +65,8 @@ public:
     bool pollTimerRunning() const;
     // The device's setting bytes as the last result left them.
     const settings::SettingBytes &settingsCopy() const { return settingsCopy_; }
+    // What happened since launch: the Log window's lines and the DISPLAYS view.
+    WindowLog &windowLog() { return *windowLog_; }
 
 public slots:
     void on_ProgressChange(int a, int b);
@@ -173,6 +176,7 @@ private:
 
     QProgressBar *progressBar_ = nullptr;
     QLabel *departureNotice_ = nullptr; // shown while the device is away
+    WindowLog *windowLog_ = nullptr;
     Ui::MainWindow *ui = nullptr;
     session::DeviceWorker &worker_;
     Prompts &prompts_;

@@ -8,6 +8,8 @@
 #include "cli/InfoframeCommands.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
+#include "cli/StatusWatch.h"
+#include "cli/DisplaysCommand.h"
 #include "device/Clock.h"
 #include "cec_infoframes/EntryParse.h"
 #include "device/UsbApi.h"
@@ -181,6 +183,7 @@ public:
         case Command::CecCommands:
         case Command::Version:
         case Command::Completion:
+        case Command::Displays:
             break;
         }
         return exitcode::Ok;
@@ -494,6 +497,10 @@ int runParsed(const Parsed &parsed, const Backend &backend, const Streams &strea
     const OpenFailure failure = s.open(place.id, std::uint32_t(r.waitSeconds) * 1000u);
     if (failure != OpenFailure::None)
         return complain(streams.err, exitcode::NoDevice, openFailureLine(failure, r.deviceId));
+    if (r.command == Command::Status && r.watch)
+        return watchStatus(s, r, backend, streams);
+    if (r.command == Command::Displays)
+        return showDisplays(s, r, streams);
     return Runner(s, r, streams, plan).run();
 }
 

@@ -19,6 +19,8 @@ struct OptionHelp {
 constexpr OptionHelp kOptionHelp[] = {
     {"watch", nullptr, nullptr, "then every arrival and departure, until interrupted"},
     {"numbers", nullptr, nullptr, "each value as its number, as set takes it"},
+    {"watch", "status", nullptr, "then each change of the signal, a line each, until interrupted"},
+    {"interval", nullptr, "SECONDS", "how often the status is read (default 1, at least 0.5)"},
     {"from", nullptr, "own|tv-a|tv-b", "the device's own table (default) or a display's"},
     {"from", "cec send", "DEVICE", "the sender of a named command (default: audio, 5)"},
     {"to", nullptr, "DEVICE", "the destination: tv, audio, playback1, ..., all, or 0 to 15"},

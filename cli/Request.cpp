@@ -7,6 +7,7 @@
 #include "cli/InfoframeRequest.h"
 #include "cli/InputChecks.h"
 #include "cec_infoframes/CecLength.h"
+#include "cli/StatusWatch.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -138,10 +139,11 @@ bool parseCommand(const QStringList &pos, Request &r, QString &error)
 {
     const QString word = pos.value(0);
     const QString sub = pos.value(1);
-    if (word == "list" || word == "status" || word == "settings") {
-        r.command = word == "list"     ? Command::List
-                    : word == "status" ? Command::Status
-                                       : Command::Settings;
+    if (word == "list" || word == "status" || word == "settings" || word == "displays") {
+        r.command = word == "list"       ? Command::List
+                    : word == "status"   ? Command::Status
+                    : word == "displays" ? Command::Displays
+                                         : Command::Settings;
         return wantCount(pos, 1, qPrintable(word), error);
     }
     if (word == "get") {
@@ -317,6 +319,8 @@ bool parseOptions(const QCommandLineParser &p, const QStringList &given, Request
     }
     r.watch = p.isSet("watch");
     r.numbers = p.isSet("numbers");
+    if (p.isSet("interval") && !parseWatchInterval(r, p.value("interval"), error))
+        return false;
     if (!parseInfoframeOptions(p, r, error))
         return false;
 
@@ -449,6 +453,7 @@ Parsed parseArguments(const QStringList &arguments, bool stdoutIsTerminal)
         {"wait", "", "SECONDS"},
         {"watch", ""},
         {"numbers", ""},
+        {"interval", "", "SECONDS"},
         {"json", ""},
         {"quiet", ""},
         {{"h", "help"}, ""},

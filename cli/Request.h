@@ -45,7 +45,8 @@ enum class Command {
     ConfigSave,
     ConfigLoad,
     Version,
-    Completion
+    Completion,
+    Displays
 };
 
 constexpr int MaxWaitSeconds = 24 * 3600;
@@ -62,7 +63,8 @@ struct Request {
     bool json = false;
     bool quiet = false;
     int waitSeconds = 0; // for the device to appear
-    bool watch = false;  // list: follow arrivals and departures
+    bool watch = false;  // list: follow arrivals and departures; status: follow the signal
+    int watchIntervalMs = 1000; // status --watch: how often the status is read
 
     std::vector<const settings::Setting *> names; // get: empty means all
     bool numbers = false;                         // get: the values as numbers

@@ -54,6 +54,7 @@ StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress 
     r.aviData = storedAviData(storedAvi);
     intervalMs_ = PollIntervalMs;
     r.status = pollStatus();
+    r.statusValues = polledValues_;
     r.edid = s_.readEdid(edid::Source::Own, progress);
     initialised_ = true;
     r.steps = s_.takeSteps();
@@ -80,6 +81,7 @@ TickResult WindowSession::tick(const edid::Progress &progress)
     }
     t.settings = pollSettings();
     t.status = pollStatus();
+    t.statusValues = polledValues_;
     t.silent = link.endPollTick();
 
     // Silent: back off, counted from the end of this tick. Answered again: the normal pace.
@@ -132,6 +134,7 @@ bool WindowSession::storesCopy(const settings::Setting &s)
 std::optional<StatusTexts> WindowSession::pollStatus()
 {
     const DeviceSession::Status st = s_.readStatus();
+    polledValues_ = st.step.ok() ? std::optional(st.values) : std::nullopt;
     if (!st.step.ok())
         return std::nullopt;
     return st.texts;

@@ -28,6 +28,7 @@ struct StartUpResult {
     QByteArray hdrFrame; // the device's stored HDR infoframe, as its block holds it
     QByteArray aviData;  // the device's stored AVI data bytes
     std::optional<StatusTexts> status;
+    std::optional<status::Values> statusValues; // the same poll as values
     std::optional<EdidRead> edid;
     Steps steps;
 };
@@ -36,6 +37,7 @@ struct TickResult {
     std::optional<EdidRead> edid;                   // the read after an EDID rebuild
     std::optional<settings::SettingBytes> settings; // applied block
     std::optional<StatusTexts> status;
+    std::optional<status::Values> statusValues; // the same poll as values
     bool silent = false;       // an exchange went unanswered
     int nextIntervalMs = 0;    // when the next tick comes
     bool restartTimer = false; // the pause counts from the end of this tick
@@ -128,6 +130,7 @@ private:
     ShownSettings shown_;
     settings::SettingBytes copy_{};
     std::optional<QByteArray> hdrEditorFrame_;
+    std::optional<status::Values> polledValues_; // of the last status poll
     bool connected_ = false;
     QByteArray id_;
     bool initialised_ = false;

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 class CliProcessTest : public QObject
 {
@@ -150,6 +151,78 @@ private slots:
         QTRY_VERIFY(unit.peek(1 << 16).contains("serving"));
         unit.terminate();
         QVERIFY(unit.waitForFinished(5000));
+    }
+
+    // status --watch into a pipe: the status, then each change while the simulated signal
+    // changes, the device's going and coming, each line read while the watch runs; an
+    // interrupt ends it with status 0.
+    void statusWatchLinesReachAPipe_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::newRow("words") << false;
+        QTest::newRow("json") << true;
+    }
+    void statusWatchLinesReachAPipe()
+    {
+        QFETCH(bool, json);
+        QProcess watch;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", tmp_.path());
+        watch.setProcessEnvironment(env);
+        QStringList args{"status", "--watch", "--interval", "0.5"};
+        if (json)
+            args << "--json";
+        watch.start(QStringLiteral(KORVALIS_CLI_PATH), args);
+        QVERIFY(watch.waitForStarted());
+        const auto nextLine = [&watch] {
+            QElapsedTimer t;
+            t.start();
+            while (!watch.canReadLine() && watch.state() == QProcess::Running &&
+                   t.elapsed() < 10000)
+                watch.waitForReadyRead(50);
+            return watch.canReadLine() ? watch.readLine().trimmed() : QByteArray();
+        };
+        // "field from -> to", "field value" or the event, from either form.
+        const auto said = [json](const QByteArray &line) {
+            if (!json)
+                return QString::fromUtf8(line).section(u' ', 1);
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o.contains("from"))
+                return QStringLiteral("%1 %2 -> %3")
+                    .arg(o["field"].toString(), o["from"].toString(), o["to"].toString());
+            if (o["event"] == "status")
+                return o["field"].toString() + u' ' + o["value"].toString();
+            return o["event"].toString();
+        };
+        QCOMPARE(said(nextLine()), QStringLiteral("input 1920x1080p60 HDMI"));
+        while (!said(nextLine()).startsWith("maxfall ")) // the rest of the status
+            QCOMPARE(watch.state(), QProcess::Running);
+
+        const auto simCommand = [this](const QByteArray &command) {
+            sim_.write(command);
+            sim_.waitForBytesWritten(5000);
+        };
+        simCommand("signal 4k60-420-hdr10\n");
+        QCOMPARE(said(nextLine()), QStringLiteral("input 1920x1080p60 HDMI -> 3840x2160p60 HDMI"));
+        QString line;
+        do
+            line = said(nextLine());
+        while (!line.isEmpty() && !line.startsWith("hdr "));
+        QCOMPARE(line, QStringLiteral("hdr Not Active -> SMPTE ST 2084"));
+
+        simCommand("unplug-device\n");
+        do // the captured frame's fields first
+            line = said(nextLine());
+        while (!line.isEmpty() && line != "departure");
+        QCOMPARE(line, QStringLiteral("departure"));
+        simCommand("replug\nsignal 1080p60\n");
+        QCOMPARE(said(nextLine()), QStringLiteral("arrival"));
+        QCOMPARE(watch.state(), QProcess::Running); // read before the watch ended
+
+        ::kill(pid_t(watch.processId()), SIGINT);
+        QVERIFY(watch.waitForFinished(5000));
+        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watch.exitCode(), 0);
     }
 
     void versions_data()

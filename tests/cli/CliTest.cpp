@@ -474,6 +474,9 @@ private slots:
         row("bad replace", {"avi", "send", "82:02", "--replace", "yes"}, "--replace");
         row("bad button", {"cec", "store", "xp", "40:04"}, "CEC button");
         row("bad mode", {"edid", "mode", "auto"}, "not an EDID mode");
+        row("interval without watch", {"status", "--interval", "2"}, "status --watch");
+        row("interval too short", {"status", "--watch", "--interval", "0.4"}, "from 0.5 to 3600");
+        row("interval no number", {"status", "--watch", "--interval", "1s"}, "'1s'");
         row("bad table", {"edid", "mode", "fixed", "--table", "0"}, "out of range");
         row("bad source", {"edid", "read", "--from", "tv-c", "--hex"}, "tv-c");
         row("binary to a terminal", {"edid", "read"}, "terminal", true);
@@ -859,6 +862,43 @@ private slots:
         QVERIFY(!QFile::exists("-"));
         QCOMPARE(rig.run({"config", "save", "-"}), 0);
         QCOMPARE(rig.json().value("format").toString(), QStringLiteral("korvalis-config"));
+    }
+
+    // displays: an output whose fetch the device refuses has no display; a silent fetch is a
+    // device failure, not an empty output.
+    void displays_data()
+    {
+        QTest::addColumn<QString>("displayB"); // empty: nothing on TX B
+        QTest::addColumn<bool>("silentFetchB");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("misfitsB"); // -1: no display
+        QTest::newRow("nothing on TX B") << QString() << false << 0 << -1;
+        QTest::newRow("a 1080p TV on TX B")
+            << QStringLiteral("tv-1080p") << false << 0 << 6;
+        QTest::newRow("TX B silent") << QStringLiteral("tv-1080p") << true << 1 << -1;
+    }
+    void displays()
+    {
+        QFETCH(QString, displayB);
+        QFETCH(bool, silentFetchB);
+        QFETCH(int, status);
+        QFETCH(int, misfitsB);
+        Rig rig;
+        QVERIFY(rig.model.selectSignal(QStringLiteral("4k60-420-hdr10")));
+        if (!displayB.isEmpty())
+            QVERIFY(rig.model.plugDisplay(DeviceModel::Output::B, displayB));
+        if (silentFetchB)
+            rig.model.addFault({DeviceModel::FaultKind::NoReply, cmd::EdidFetchTvB, -1, 0});
+        QCOMPARE(rig.run({"displays", "--json"}), status);
+        if (status != 0) {
+            QVERIFY(rig.stderrText().contains("EDID fetch"));
+            return;
+        }
+        const QJsonArray outputs = rig.json()["outputs"].toArray();
+        QCOMPARE(outputs.size(), 2);
+        QVERIFY(outputs[0]["display"].isObject()); // the model's TV on TX A
+        QCOMPARE(outputs[1]["display"].isNull(), misfitsB < 0);
+        QCOMPARE(outputs[1]["misfits"].toArray().size(), std::max(misfitsB, 0));
     }
 };
 
