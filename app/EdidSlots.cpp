@@ -83,6 +83,8 @@ void MainWindow::readEdidTable(edid::Source source)
             if (ui == nullptr)
                 return;
             present(r.steps);
+            if (r.read.ok() && r.source == edid::Source::Own)
+                deviceEdid_ = r.read.table;
             if (r.read.ok())
                 showEditorText(edid::readTableText(r.read.table));
             // The check of the button's release looks at the table it read.
@@ -151,8 +153,11 @@ void MainWindow::writeEdidTable()
             return w.writeEdid(table, progress, [worker] { return worker->stopping(); });
         },
         this,
-        [this](const session::EdidWriteResult &r) {
+        [this, table = check.table](const session::EdidWriteResult &r) {
             --edidTransfers_;
+            // Committed: the editor's table is the device's now.
+            if (r.step.ok())
+                deviceEdid_ = table;
             if (ui != nullptr)
                 present(r.steps);
         });

@@ -159,7 +159,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     if (r.status)
         showStatusTexts(*r.status);
     if (r.edid && r.edid->ok())
-        showEditorText(edid::readTableText(r.edid->table));
+        offerDeviceTable(r.edid->table);
     initialised_ = 1;
     if (r.afterArrival)
         showStatus(tr("KORVALIS USB connected"), 0);
@@ -171,7 +171,7 @@ void MainWindow::tickFinished(const session::TickResult &r)
         return;
     present(r.steps);
     if (r.edid && r.edid->ok())
-        showEditorText(edid::readTableText(r.edid->table));
+        offerDeviceTable(r.edid->table);
     if (r.settings)
         applySettings(*r.settings);
     if (r.status)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edid/EdidTable.h"
 #include "settings/Catalog.h"
 
 #include <QMainWindow>
@@ -164,6 +165,9 @@ private:
     void writeEdidTable();
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
+    // A table the device gave unasked (start-up, the re-read after a mode or table change): it
+    // replaces a table of the user's in the editor only if the user says so (app/KeptTable.cpp).
+    void offerDeviceTable(const edid::Table &table);
     void checkEditorTable();
 
     QProgressBar *progressBar_ = nullptr;
@@ -176,4 +180,5 @@ private:
     int edidTransfers_ = 0;      // EDID reads and writes posted and not yet finished
     bool tvReadPending_ = false; // a TV A read whose table the checksum check waits for
     bool checkAfterTvRead_ = false;
+    std::optional<edid::Table> deviceEdid_; // the device's last table seen
 };
