@@ -17,7 +17,8 @@ public:
     virtual void alert(const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
-    // Yes/No question box without parent.
+    // Yes/No question box without parent. No is its default: every question asks before
+    // something risky.
     virtual Answer question(const QString &title, const QString &text,
                             const QString &informativeText) = 0;
     // Empty result: the user cancelled.

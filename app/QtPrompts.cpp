@@ -26,6 +26,10 @@ Prompts::Answer QtPrompts::question(const QString &title, const QString &text,
     box.setText(text);
     box.setInformativeText(informativeText);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    // Every question of the window risks something (a write, a lost table): Enter and Escape
+    // both take the safe answer.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
