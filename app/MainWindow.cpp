@@ -4,6 +4,7 @@
 #include "app/FormBinding.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/StandingMessage.h"
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/EntryParse.h"
 #include "edid/EdidText.h"
@@ -23,6 +24,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
       prompts_(prompts)
 {
     ui->setupUi(this);
+    standing_ = new StandingMessage(*statusBar());
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
     initialise();
 }
@@ -91,15 +93,8 @@ void MainWindow::showDeparture()
 {
     if (ui == nullptr)
         return;
-    const QString text = tr("KORVALIS USB disconnected");
-    showStatus(text, 0);
     // A command's message covers it for a while; it shows again once that message is gone.
-    if (departureNotice_ == nullptr) {
-        departureNotice_ = new QLabel(text, statusBar());
-        departureNotice_->setObjectName(QStringLiteral("departureNotice"));
-        statusBar()->addWidget(departureNotice_, 1);
-    }
-    departureNotice_->show();
+    standing_->show(tr("KORVALIS USB disconnected"));
 }
 
 void MainWindow::startUpFinished(const session::StartUpResult &r)
@@ -118,7 +113,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
         // arrival tries again.
         const QString why =
             r.reason.isEmpty() ? tr("KORVALIS USB device could not be opened") : r.reason;
-        showStatus(why, 0);
+        standing_->show(why);
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         std::fflush(stderr);
         return;
@@ -135,8 +130,12 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
             prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
         return;
     }
-    if (departureNotice_ != nullptr)
-        departureNotice_->hide();
+    // Present now: the boxes about its absence close by themselves.
+    prompts_.closeAlerts();
+    if (r.silent)
+        standing_->show(tr("KORVALIS not answering"));
+    else
+        standing_->clear();
     if (!r.afterArrival)
         showAlerts(r.alerts);
     if (ui == nullptr)
@@ -161,7 +160,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     if (r.edid && r.edid->ok())
         offerDeviceTable(r.edid->table);
     initialised_ = 1;
-    if (r.afterArrival)
+    if (r.afterArrival && !r.silent)
         showStatus(tr("KORVALIS USB connected"), 0);
 }
 
@@ -178,9 +177,9 @@ void MainWindow::tickFinished(const session::TickResult &r)
         showStatusTexts(*r.status);
     const QString notAnswering = tr("KORVALIS not answering");
     if (r.silent)
-        showStatus(notAnswering, 0); // stays until the device answers again
-    else if (statusBar()->currentMessage() == notAnswering)
-        statusBar()->clearMessage();
+        standing_->show(notAnswering); // stays until the device answers again
+    else if (standing_->text() == notAnswering)
+        standing_->clear();
 }
 
 void MainWindow::present(const QList<session::Step> &steps)

@@ -9,6 +9,7 @@
 
 class Prompts;
 class QLabel;
+class StandingMessage;
 class QProgressBar;
 struct StatusTexts;
 namespace settings
@@ -171,7 +172,7 @@ private:
     void checkEditorTable();
 
     QProgressBar *progressBar_ = nullptr;
-    QLabel *departureNotice_ = nullptr; // shown while the device is away
+    StandingMessage *standing_ = nullptr; // the device away, silent or not opened
     Ui::MainWindow *ui = nullptr;
     session::DeviceWorker &worker_;
     Prompts &prompts_;

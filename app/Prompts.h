@@ -21,6 +21,8 @@ public:
     // something risky.
     virtual Answer question(const QString &title, const QString &text,
                             const QString &informativeText) = 0;
+    // The device arrived: the USB layer's warnings still open (about its absence) close.
+    virtual void closeAlerts() {}
     // Empty result: the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;

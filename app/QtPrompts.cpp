@@ -48,5 +48,14 @@ QString QtPrompts::saveFileName(QWidget *parent, const QString &caption, const Q
 void QtPrompts::alert(const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), text, QMessageBox::Ok);
+    openAlerts_.append(&box);
     box.exec();
+    openAlerts_.removeAll(&box);
+}
+
+void QtPrompts::closeAlerts()
+{
+    for (const QPointer<QMessageBox> &box : openAlerts_)
+        if (box)
+            box->done(QMessageBox::Ok);
 }

@@ -2,6 +2,10 @@
 
 #include "app/Prompts.h"
 
+#include <QList>
+#include <QMessageBox>
+#include <QPointer>
+
 // Real message boxes and file dialogs.
 class QtPrompts : public Prompts
 {
@@ -10,10 +14,14 @@ public:
     void alert(const QString &text) override;
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
+    void closeAlerts() override;
     Answer question(const QString &title, const QString &text,
                     const QString &informativeText) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
+
+private:
+    QList<QPointer<QMessageBox>> openAlerts_;
 };

@@ -130,7 +130,14 @@ void DeviceWorker::startUp(const QByteArray &id, QObject *context,
 
 void DeviceWorker::runStartUp(bool afterArrival)
 {
-    StartUpResult result = window_.startUp(id_, progress());
+    // A silent unit is told at once, as a silent tick, not after all its time-outs.
+    const auto silent = [this] {
+        TickResult t;
+        t.silent = true;
+        if (tickHandler_)
+            deliver(tickContext_, [h = tickHandler_, t] { h(t); });
+    };
+    StartUpResult result = window_.startUp(id_, progress(), silent);
     result.afterArrival = afterArrival;
     lastFailure_ = result.failure;
     // The unit whose departure ends the session; empty where the library cannot tell.
