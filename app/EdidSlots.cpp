@@ -4,6 +4,7 @@
 
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/ThemeColours.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
@@ -45,8 +46,9 @@ void MainWindow::showEditorText(const edid::EditorText &text)
     editor->clear();
     QTextCursor cursor(editor->document());
     QTextCharFormat format;
-    const edid::Colour &c = text.colour;
-    format.setForeground(QBrush(QColor(c.red, c.green, c.blue, c.alpha), Qt::SolidPattern));
+    // The theme's colours: a dark palette keeps the table readable.
+    format.setForeground(
+        QBrush(theme::editorTextColour(text.colour, editor->palette()), Qt::SolidPattern));
     if (text.pointSize > 0)
         format.setFontPointSize(text.pointSize);
     for (const edid::TextRun &run : text.runs) {
@@ -216,7 +218,7 @@ void MainWindow::SaveEDIDtoFile()
 void MainWindow::LoadEDIDfromFile()
 {
     const QString fileName = prompts_.openFileName(this, tr("Open file"), QString(),
-                                                   tr("Binary Files (*.bin);;All files (*.*)"));
+                                                   tr("EDID files (*.bin *.hex *.txt);;All files (*)"));
     if (fileName.isEmpty())
         return;
     const edid::LoadResult result = edid::loadEdidFile(fileName);

@@ -2,8 +2,10 @@
 
 #include "app/EdidDetails.h"
 #include "app/FormBinding.h"
+#include "app/KeyboardAccess.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/ScreenFit.h"
 #include "app/StandingMessage.h"
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/EntryParse.h"
@@ -26,6 +28,8 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
     ui->setupUi(this);
     standing_ = new StandingMessage(*statusBar());
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
+    screenfit::makeScrollable(*this);
+    keyboard::makeReachable(*this);
     initialise();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 void QtPrompts::warning(QWidget *parent, const QString &title, const QString &text)
 {
@@ -42,7 +43,18 @@ QString QtPrompts::openFileName(QWidget *parent, const QString &caption, const Q
 QString QtPrompts::saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                 const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    // A name typed without suffix gets the filter's first one; the dialog adds it before it
+    // asks about replacing an existing file, so that question is about the right file.
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix(filter));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString QtPrompts::defaultSuffix(const QString &filter)
+{
+    static const QRegularExpression firstSuffix(QStringLiteral("\\*\\.(\\w+)"));
+    return firstSuffix.match(filter).captured(1);
 }
 
 void QtPrompts::alert(const QString &text)

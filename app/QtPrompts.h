@@ -22,6 +22,10 @@ public:
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
 
+    // The suffix of a file filter's first pattern ("json" of "Configuration files (*.json)");
+    // empty for none.
+    static QString defaultSuffix(const QString &filter);
+
 private:
     QList<QPointer<QMessageBox>> openAlerts_;
 };

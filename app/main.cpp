@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/QtPrompts.h"
+#include "app/ScreenFit.h"
 #include "app/WindowOptions.h"
 #include "device/Clock.h"
 #include "device/CombinedUsbApi.h"
@@ -45,6 +46,7 @@ int main(int argc, char *argv[])
         worker.watch(
             [&] { return makeDeviceWatcher(clock, options.device, virtualUsb.directory()); },
             &window, [&window] { window.showDeparture(); });
+        screenfit::fitToScreen(window);
         window.show();
         status = app.exec();
     }
