@@ -67,6 +67,10 @@ public:
     // The device's setting bytes as the last result left them.
     const settings::SettingBytes &settingsCopy() const { return settingsCopy_; }
 
+signals:
+    // A start-up opened a device (at launch, an arrival or a switch to another unit).
+    void deviceOpened();
+
 public slots:
     void on_ProgressChange(int a, int b);
 

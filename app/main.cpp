@@ -1,3 +1,4 @@
+#include "app/DeviceMenu.h"
 #include "app/MainWindow.h"
 #include "app/QtPrompts.h"
 #include "app/ScreenFit.h"
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
         worker.watch(
             [&] { return makeDeviceWatcher(clock, options.device, virtualUsb.directory()); },
             &window, [&window] { window.showDeparture(); });
+        DeviceMenu devices(window, worker, options.device != DeviceLink::deviceIdString);
         screenfit::fitToScreen(window);
         window.show();
         status = app.exec();

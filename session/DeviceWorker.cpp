@@ -128,6 +128,19 @@ void DeviceWorker::startUp(const QByteArray &id, QObject *context,
     });
 }
 
+void DeviceWorker::switchTo(const QByteArray &where)
+{
+    post([this, where] {
+        if (window_.connected()) {
+            window_.deviceGone();
+            timer_->stop();
+            timerRunning_ = false;
+        }
+        chosen_ = id_ = where;
+        runStartUp(true);
+    });
+}
+
 void DeviceWorker::runStartUp(bool afterArrival)
 {
     // A silent unit is told at once, as a silent tick, not after all its time-outs.
