@@ -142,22 +142,10 @@ private slots:
         }
     }
 
-    void menusFromTheKeyboard()
-    {
-        Rig rig;
-        QCOMPARE(rig.window->findChild<QAction *>("actionExit")->shortcut(),
-                 QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QCOMPARE(rig.window->findChild<QAction *>("actionAbout")->shortcut(),
-                 QKeySequence(Qt::Key_F1));
-        rig.window->findChild<QAction *>("actionAbout")->trigger();
-        QCOMPARE(rig.prompts.shown.value(0).kind, QStringLiteral("about"));
-    }
-
     void everyTabInView_data()
     {
         QTest::addColumn<QSize>("screen");
         QTest::newRow("1366x768") << QSize(1366, 768);
-        QTest::newRow("1024x600") << QSize(1024, 600);
         QTest::newRow("800x480") << QSize(800, 480);
     }
     void everyTabInView()
@@ -189,25 +177,6 @@ private slots:
         area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
         const QWidget *tabs = rig.tabs();
         QVERIFY(tabs->mapTo(area->viewport(), QPoint(0, tabs->height())).y() <= inView.bottom() + 1);
-    }
-
-    void contrast_data()
-    {
-        QTest::addColumn<QColor>("a");
-        QTest::addColumn<QColor>("b");
-        QTest::addColumn<double>("ratio");
-        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << 21.0;
-        QTest::newRow("equal") << QColor(80, 80, 80) << QColor(80, 80, 80) << 1.0;
-        QTest::newRow("grey 119 on white") << QColor(119, 119, 119) << QColor(Qt::white) << 4.48;
-        QTest::newRow("blue on dark grey") << QColor(Qt::blue) << QColor(35, 35, 35) << 1.83;
-    }
-    void contrast()
-    {
-        QFETCH(QColor, a);
-        QFETCH(QColor, b);
-        QFETCH(double, ratio);
-        QVERIFY2(qAbs(theme::contrastRatio(a, b) - ratio) < 0.01,
-                 qPrintable(QString::number(theme::contrastRatio(a, b))));
     }
 
     void darkPaletteReadable_data()
