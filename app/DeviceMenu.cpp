@@ -42,7 +42,6 @@ DeviceMenu::DeviceMenu(MainWindow &window, session::DeviceWorker &worker, bool d
     auto *help = window.findChild<QMenu *>(QStringLiteral("menuHelp"));
     window.menuBar()->insertMenu(help != nullptr ? help->menuAction() : nullptr, menu_);
     connect(menu_, &QMenu::aboutToShow, this, &DeviceMenu::refresh);
-    connect(&window, &MainWindow::deviceOpened, this, &DeviceMenu::refresh);
     refresh();
 }
 
@@ -74,6 +73,7 @@ void DeviceMenu::show(const Listing &listing)
         action->setEnabled(!unit.where.isEmpty());
         connect(action, &QAction::triggered, this, [this, where = unit.where] {
             worker_.switchTo(where.toLocal8Bit());
+            refresh(); // runs after the start-up: the title names the new unit
         });
     }
 }

@@ -28,7 +28,8 @@ public:
 
     DeviceMenu(MainWindow &window, session::DeviceWorker &worker, bool deviceNamed);
 
-    // Lists the units again (the menu does so each time it opens, the title at each start-up).
+    // Lists the units again and names the open one in the title (the menu does so each time it
+    // opens and after a switch; jobs run in order, so a listing follows the start-up before it).
     void refresh();
     QMenu *menu() const { return menu_; }
 

@@ -166,7 +166,6 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     initialised_ = 1;
     if (r.afterArrival && !r.silent)
         showStatus(tr("KORVALIS USB connected"), 0);
-    emit deviceOpened();
 }
 
 void MainWindow::tickFinished(const session::TickResult &r)

@@ -67,10 +67,6 @@ public:
     // The device's setting bytes as the last result left them.
     const settings::SettingBytes &settingsCopy() const { return settingsCopy_; }
 
-signals:
-    // A start-up opened a device (at launch, an arrival or a switch to another unit).
-    void deviceOpened();
-
 public slots:
     void on_ProgressChange(int a, int b);
 
@@ -170,7 +166,7 @@ private:
     void writeEdidTable();
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
-    // A table the device gave unasked (start-up, the re-read after a mode or table change): it
+    // A table the device gave unasked (start-up, the re-read after a mode change): it
     // replaces a table of the user's in the editor only if the user says so (app/KeptTable.cpp).
     void offerDeviceTable(const edid::Table &table);
     void checkEditorTable();
