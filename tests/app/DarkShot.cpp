@@ -5,6 +5,7 @@
 #include "FakePrompts.h"
 #include "ModelLink.h"
 #include "TestWindow.h"
+#include "app/DeviceMenu.h"
 #include "app/ScreenFit.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     device.model.selectSignal(QStringLiteral("4k60-420-hdr10"));
     FakePrompts prompts;
     TestWindow window(device.link, prompts);
+    DeviceMenu devices(window, window.deviceWorker(), false);
     // The page to show: KORVALIS_SHOT_PAGE (an index), the first by default.
     if (auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget")))
         tabs->setCurrentIndex(qEnvironmentVariableIntValue("KORVALIS_SHOT_PAGE"));
