@@ -134,7 +134,9 @@ void MainWindow::confirmConfiguration(const Plan &plan, const StateRead &read)
             showStatus(summary(report), Kept);
             // A table the load wrote is what the editor shows now.
             for (const ItemResult &r : report.items)
-                if (r.item.kind == Item::Edid && r.result == ItemResult::Set)
+                if (r.item.kind == Item::Edid && r.result == ItemResult::Set) {
+                    deviceEdid_ = r.item.table;
                     showEditorText(edid::readTableText(r.item.table));
+                }
         });
 }

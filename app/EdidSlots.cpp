@@ -4,6 +4,7 @@
 
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/ThemeColours.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidMode.h"
 #include "edid/EdidText.h"
@@ -60,8 +61,9 @@ void MainWindow::showEditorText(const edid::EditorText &text)
     editor->clear();
     QTextCursor cursor(editor->document());
     QTextCharFormat format;
-    const edid::Colour &c = text.colour;
-    format.setForeground(QBrush(QColor(c.red, c.green, c.blue, c.alpha), Qt::SolidPattern));
+    // The theme's colours: a dark palette keeps the table readable.
+    format.setForeground(
+        QBrush(theme::editorTextColour(text.colour, editor->palette()), Qt::SolidPattern));
     if (text.pointSize > 0)
         format.setFontPointSize(text.pointSize);
     for (const edid::TextRun &run : text.runs) {
@@ -98,6 +100,8 @@ void MainWindow::readEdidTable(edid::Source source)
             if (ui == nullptr)
                 return;
             present(r.steps);
+            if (r.read.ok() && r.source == edid::Source::Own)
+                deviceEdid_ = r.read.table;
             if (r.read.ok())
                 showEditorText(edid::readTableText(r.read.table));
             // The check of the button's release looks at the table it read.
@@ -175,8 +179,11 @@ void MainWindow::writeEdidTable()
             return w.writeEdid(table, progress, [worker] { return worker->stopping(); });
         },
         this,
-        [this](const session::EdidWriteResult &r) {
+        [this, table = check.table](const session::EdidWriteResult &r) {
             --edidTransfers_;
+            // Committed: the editor's table is the device's now.
+            if (r.step.ok())
+                deviceEdid_ = table;
             if (ui != nullptr)
                 present(r.steps);
         });
@@ -235,7 +242,7 @@ void MainWindow::SaveEDIDtoFile()
 void MainWindow::LoadEDIDfromFile()
 {
     const QString fileName = prompts_.openFileName(this, tr("Open file"), QString(),
-                                                   tr("Binary Files (*.bin);;All files (*.*)"));
+                                                   tr("EDID files (*.bin *.hex *.txt);;All files (*)"));
     if (fileName.isEmpty())
         return;
     const edid::LoadResult result = edid::loadEdidFile(fileName);

@@ -4,8 +4,11 @@
 #include "app/EdidDetails.h"
 #include "app/FormBinding.h"
 #include "app/InfoframeWords.h"
+#include "app/KeyboardAccess.h"
 #include "app/Prompts.h"
 #include "app/ResultTexts.h"
+#include "app/ScreenFit.h"
+#include "app/StandingMessage.h"
 #include "app/WindowLog.h"
 #include "cec_infoframes/ColonHex.h"
 #include "cec_infoframes/EntryParse.h"
@@ -26,6 +29,7 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
       prompts_(prompts)
 {
     ui->setupUi(this);
+    standing_ = new StandingMessage(*statusBar());
     attachEdidDetails(*ui->EDIDtext, *ui->EDIDdetails);
     attachInfoframeWords(*this);
     attachCecWords(*ui->CECtext, *ui->label_2);
@@ -41,6 +45,8 @@ MainWindow::MainWindow(session::DeviceWorker &worker, Prompts &prompts, QWidget 
             },
             this, done);
     });
+    screenfit::makeScrollable(*this);
+    keyboard::makeReachable(*this);
     initialise();
 }
 
@@ -108,16 +114,9 @@ void MainWindow::showDeparture()
 {
     if (ui == nullptr)
         return;
-    const QString text = tr("KORVALIS USB disconnected");
     windowLog_->departed();
-    showStatus(text, 0);
     // A command's message covers it for a while; it shows again once that message is gone.
-    if (departureNotice_ == nullptr) {
-        departureNotice_ = new QLabel(text, statusBar());
-        departureNotice_->setObjectName(QStringLiteral("departureNotice"));
-        statusBar()->addWidget(departureNotice_, 1);
-    }
-    departureNotice_->show();
+    standing_->show(tr("KORVALIS USB disconnected"));
 }
 
 void MainWindow::startUpFinished(const session::StartUpResult &r)
@@ -136,7 +135,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
         // arrival tries again.
         const QString why =
             r.reason.isEmpty() ? tr("KORVALIS USB device could not be opened") : r.reason;
-        showStatus(why, 0);
+        standing_->show(why);
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         std::fflush(stderr);
         return;
@@ -153,10 +152,14 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
             prompts_.warning(this, tr("KORVALIS Utility"), tr("Hardware not found"));
         return;
     }
-    if (departureNotice_ != nullptr)
-        departureNotice_->hide();
     windowLog_->arrived();
     windowLog_->polled(r.statusValues);
+    // Present now: the boxes about its absence close by themselves.
+    prompts_.closeAlerts();
+    if (r.silent)
+        standing_->show(tr("KORVALIS not answering"));
+    else
+        standing_->clear();
     if (!r.afterArrival)
         showAlerts(r.alerts);
     if (ui == nullptr)
@@ -179,9 +182,9 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     if (r.status)
         showStatusTexts(*r.status);
     if (r.edid && r.edid->ok())
-        showEditorText(edid::readTableText(r.edid->table));
+        offerDeviceTable(r.edid->table);
     initialised_ = 1;
-    if (r.afterArrival)
+    if (r.afterArrival && !r.silent)
         showStatus(tr("KORVALIS USB connected"), 0);
 }
 
@@ -191,7 +194,7 @@ void MainWindow::tickFinished(const session::TickResult &r)
         return;
     present(r.steps);
     if (r.edid && r.edid->ok())
-        showEditorText(edid::readTableText(r.edid->table));
+        offerDeviceTable(r.edid->table);
     if (r.settings)
         applySettings(*r.settings);
     if (r.status)
@@ -200,9 +203,9 @@ void MainWindow::tickFinished(const session::TickResult &r)
         windowLog_->polled(r.statusValues);
     const QString notAnswering = tr("KORVALIS not answering");
     if (r.silent)
-        showStatus(notAnswering, 0); // stays until the device answers again
-    else if (statusBar()->currentMessage() == notAnswering)
-        statusBar()->clearMessage();
+        standing_->show(notAnswering); // stays until the device answers again
+    else if (standing_->text() == notAnswering)
+        standing_->clear();
 }
 
 void MainWindow::present(const QList<session::Step> &steps)

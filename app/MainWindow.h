@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edid/EdidTable.h"
 #include "settings/Catalog.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 
 class Prompts;
 class QLabel;
+class StandingMessage;
 class QProgressBar;
 class WindowLog;
 struct StatusTexts;
@@ -172,11 +174,14 @@ private:
     void editEdidInWords();
     void placeProgressBar();
     void showEditorText(const edid::EditorText &text);
+    // A table the device gave unasked (start-up, the re-read after a mode change): it
+    // replaces a table of the user's in the editor only if the user says so (app/KeptTable.cpp).
+    void offerDeviceTable(const edid::Table &table);
     void checkEditorTable();
 
     QProgressBar *progressBar_ = nullptr;
-    QLabel *departureNotice_ = nullptr; // shown while the device is away
     WindowLog *windowLog_ = nullptr;
+    StandingMessage *standing_ = nullptr; // the device away, silent or not opened
     Ui::MainWindow *ui = nullptr;
     session::DeviceWorker &worker_;
     Prompts &prompts_;
@@ -185,4 +190,5 @@ private:
     int edidTransfers_ = 0;      // EDID reads and writes posted and not yet finished
     bool tvReadPending_ = false; // a TV A read whose table the checksum check waits for
     bool checkAfterTvRead_ = false;
+    std::optional<edid::Table> deviceEdid_; // the device's last table seen
 };

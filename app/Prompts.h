@@ -20,9 +20,12 @@ public:
     virtual void alert(const QString &text) = 0;
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
-    // Yes/No question box without parent.
+    // Yes/No question box without parent. No is its default: every question asks before
+    // something risky.
     virtual Answer question(const QString &title, const QString &text,
                             const QString &informativeText) = 0;
+    // The device arrived: the USB layer's warnings still open (about its absence) close.
+    virtual void closeAlerts() {}
     // Empty result: the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;

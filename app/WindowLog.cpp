@@ -10,12 +10,12 @@ WindowLog::WindowLog(QMainWindow &window, Prompts &prompts, DisplaysDialog::Read
     : QObject(&window), window_(window), prompts_(prompts),
       readDisplays_(std::move(readDisplays))
 {
-    QMenu *view = new QMenu(tr("View"), window.menuBar());
+    QMenu *view = new QMenu(tr("&View"), window.menuBar());
     view->setObjectName(QStringLiteral("menuView"));
-    QAction *log = view->addAction(tr("Log"));
+    QAction *log = view->addAction(tr("&Log"));
     log->setObjectName(QStringLiteral("actionLog"));
     connect(log, &QAction::triggered, this, [this] { showLog(); });
-    QAction *displays = view->addAction(tr("Displays..."));
+    QAction *displays = view->addAction(tr("&Displays..."));
     displays->setObjectName(QStringLiteral("actionDisplays"));
     connect(displays, &QAction::triggered, this, [this] { showDisplays(); });
     // Between File and Help, where a View menu is looked for.

@@ -1,5 +1,7 @@
+#include "app/DeviceMenu.h"
 #include "app/MainWindow.h"
 #include "app/QtPrompts.h"
+#include "app/ScreenFit.h"
 #include "app/WindowOptions.h"
 #include "device/Clock.h"
 #include "device/CombinedUsbApi.h"
@@ -45,6 +47,8 @@ int main(int argc, char *argv[])
         worker.watch(
             [&] { return makeDeviceWatcher(clock, options.device, virtualUsb.directory()); },
             &window, [&window] { window.showDeparture(); });
+        DeviceMenu devices(window, worker, options.device != DeviceLink::deviceIdString);
+        screenfit::fitToScreen(window);
         window.show();
         status = app.exec();
     }

@@ -128,9 +128,29 @@ void DeviceWorker::startUp(const QByteArray &id, QObject *context,
     });
 }
 
+void DeviceWorker::switchTo(const QByteArray &where)
+{
+    post([this, where] {
+        if (window_.connected()) {
+            window_.deviceGone();
+            timer_->stop();
+            timerRunning_ = false;
+        }
+        chosen_ = id_ = where;
+        runStartUp(true);
+    });
+}
+
 void DeviceWorker::runStartUp(bool afterArrival)
 {
-    StartUpResult result = window_.startUp(id_, progress());
+    // A silent unit is told at once, as a silent tick, not after all its time-outs.
+    const auto silent = [this] {
+        TickResult t;
+        t.silent = true;
+        if (tickHandler_)
+            deliver(tickContext_, [h = tickHandler_, t] { h(t); });
+    };
+    StartUpResult result = window_.startUp(id_, progress(), silent);
     result.afterArrival = afterArrival;
     lastFailure_ = result.failure;
     // The unit whose departure ends the session; empty where the library cannot tell.

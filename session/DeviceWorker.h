@@ -81,6 +81,10 @@ public:
     // True once stop() began: a long job ends between its steps.
     bool stopping() const { return stopping_; }
 
+    // Leaves the open unit and runs the whole start-up on the one at `where` (a place), as at
+    // an arrival; later start-ups open that unit too.
+    void switchTo(const QByteArray &where);
+
     // Queues one poll tick, as the timer does (tests).
     void requestTick();
     // Queues one look at the watcher, as a ready descriptor or a due rescan does (tests).

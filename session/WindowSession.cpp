@@ -17,7 +17,8 @@ void WindowSession::deviceGone()
     connected_ = false;
 }
 
-StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress &progress)
+StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress &progress,
+                                     const std::function<void()> &silent)
 {
     // A start-up after a replug begins as at launch: the boxes are filled anew, the copy and
     // the rebuild wait start over.
@@ -36,6 +37,9 @@ StartUpResult WindowSession::startUp(const QByteArray &id, const edid::Progress 
     }
     r.opened = connected_ = true;
     r.settings = pollSettings();
+    r.silent = s_.link().lastExchange().timedOut;
+    if (r.silent && silent)
+        silent();
 
     CommandPrimitives &p = s_.primitives();
     cmd::ReplyBuffer firmware{}, storedHdr{}, storedAvi{};

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace session
@@ -23,6 +24,7 @@ struct StartUpResult {
     QString reason;     // why a found device could not be opened; empty otherwise
     QStringList alerts; // the USB layer's warnings, when the caller collects them
     bool opened = false;
+    bool silent = false; // opened, but its first reads went unanswered
     std::optional<settings::SettingBytes> settings; // the start-up poll's block, when applied
     std::optional<QString> firmware;                // "1.11.0.5", when the info blocks came
     QByteArray hdrFrame; // the device's stored HDR infoframe, as its block holds it
@@ -82,7 +84,10 @@ public:
 
     explicit WindowSession(DeviceSession &session);
 
-    StartUpResult startUp(const QByteArray &id, const edid::Progress &progress = {});
+    // `silent` runs as soon as the opened device leaves its first reads unanswered: the rest
+    // of such a start-up waits out its time-outs.
+    StartUpResult startUp(const QByteArray &id, const edid::Progress &progress = {},
+                          const std::function<void()> &silent = {});
     TickResult tick(const edid::Progress &progress = {});
 
     // What a self-writing control stands for before start-up (its state in the form).
