@@ -156,6 +156,7 @@ void scrollWhenTaller(QWidget &page)
     content->setMinimumSize(used.right() + used.left() + 1, used.bottom() + used.top() + 1);
     auto *scroll = new QScrollArea(&page);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls it holds, not to it
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     scroll->viewport()->setAutoFillBackground(false);

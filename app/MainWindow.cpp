@@ -116,7 +116,7 @@ void MainWindow::showDeparture()
         return;
     windowLog_->departed();
     // A command's message covers it for a while; it shows again once that message is gone.
-    standing_->show(tr("KORVALIS USB disconnected"));
+    showStanding(tr("KORVALIS USB disconnected"));
 }
 
 void MainWindow::startUpFinished(const session::StartUpResult &r)
@@ -135,7 +135,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
         // arrival tries again.
         const QString why =
             r.reason.isEmpty() ? tr("KORVALIS USB device could not be opened") : r.reason;
-        standing_->show(why);
+        showStanding(why);
         std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         std::fflush(stderr);
         return;
@@ -157,7 +157,7 @@ void MainWindow::startUpFinished(const session::StartUpResult &r)
     // Present now: the boxes about its absence close by themselves.
     prompts_.closeAlerts();
     if (r.silent)
-        standing_->show(tr("KORVALIS not answering"));
+        showStanding(tr("KORVALIS not answering"));
     else
         standing_->clear();
     if (!r.afterArrival)
@@ -203,7 +203,7 @@ void MainWindow::tickFinished(const session::TickResult &r)
         windowLog_->polled(r.statusValues);
     const QString notAnswering = tr("KORVALIS not answering");
     if (r.silent)
-        standing_->show(notAnswering); // stays until the device answers again
+        showStanding(notAnswering); // stays until the device answers again
     else if (standing_->text() == notAnswering)
         standing_->clear();
 }
@@ -273,6 +273,13 @@ void MainWindow::showStatus(const QString &text, int timeoutMs)
 {
     windowLog_->message(text); // the status bar forgets it; the log keeps it
     statusBar()->showMessage(text, timeoutMs);
+}
+
+void MainWindow::showStanding(const QString &text)
+{
+    if (text != standing_->text())
+        windowLog_->message(text); // once when it begins: it stands, it is not said again
+    standing_->show(text);
 }
 
 void MainWindow::on_ProgressChange(int a, int b)

@@ -130,6 +130,8 @@ private:
     void releaseForm();
     void endDeviceWork();
     void showStatus(const QString &text, int timeoutMs);
+    // A message that stands while the device is away, silent or not opened.
+    void showStanding(const QString &text);
     // Status-bar messages and standard-output lines of a result's steps, in their order.
     void present(const QList<session::Step> &steps);
     void showAlerts(const QStringList &texts);
