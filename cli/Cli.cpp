@@ -60,19 +60,6 @@ int printDecoded(const edid::Bytes &bytes, bool json, QIODevice &out)
     return exitcode::Ok;
 }
 
-// At most MaxInputSize + 1 bytes, so that a longer input shows as too long.
-QByteArray readBounded(QIODevice &from)
-{
-    QByteArray data;
-    while (data.size() <= edid::MaxInputSize) {
-        const QByteArray chunk = from.read(edid::MaxInputSize + 1 - data.size());
-        if (chunk.isEmpty())
-            break;
-        data += chunk;
-    }
-    return data;
-}
-
 // edid decode: a file or standard input, without any device.
 int decodeInput(const Request &r, const Streams &io)
 {
@@ -84,7 +71,7 @@ int decodeInput(const Request &r, const Streams &io)
         return complain(io.err, exitcode::Usage,
                         QStringLiteral("cannot read %1: %2")
                             .arg(name, from ? file.errorString() : QStringLiteral("not open")));
-    const edid::TableInput in = edid::tableFromContents(readBounded(*from));
+    const edid::TableInput in = edid::tableFromContents(edid::readBoundedInput(*from));
     if (!in.ok())
         return complain(io.err, exitcode::Usage,
                         QStringLiteral("no EDID table in %1: %2").arg(name, in.error));

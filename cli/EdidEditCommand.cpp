@@ -23,19 +23,6 @@ int complain(QIODevice &err, int code, const QString &text)
     return code;
 }
 
-// At most one byte more than any input is taken, so that a longer one shows as too long.
-QByteArray readBounded(QIODevice &from)
-{
-    QByteArray data;
-    while (data.size() <= edid::MaxInputSize) {
-        const QByteArray chunk = from.read(edid::MaxInputSize + 1 - data.size());
-        if (chunk.isEmpty())
-            break;
-        data += chunk;
-    }
-    return data;
-}
-
 // A file or standard input: a raw table or hex text of 128 or 256 bytes.
 int readInput(const EdidEditRequest &r, const Streams &io, edid::Table &table)
 {
@@ -47,7 +34,7 @@ int readInput(const EdidEditRequest &r, const Streams &io, edid::Table &table)
         return complain(io.err, exitcode::Usage,
                         QStringLiteral("cannot read %1: %2")
                             .arg(name, from ? file.errorString() : QStringLiteral("not open")));
-    const edid::TableInput in = edid::tableFromContents(readBounded(*from));
+    const edid::TableInput in = edid::tableFromContents(edid::readBoundedInput(*from));
     const QString error = in.ok() ? edid::notADeviceTable(int(in.bytes.size())) : in.error;
     if (!error.isEmpty())
         return complain(io.err, exitcode::Usage,

@@ -43,4 +43,16 @@ QString detailsForEditorText(const QString &text)
     return reportText(decodeEdid(in.bytes));
 }
 
+QByteArray readBoundedInput(QIODevice &from)
+{
+    QByteArray data;
+    while (data.size() <= MaxInputSize) {
+        const QByteArray chunk = from.read(MaxInputSize + 1 - data.size());
+        if (chunk.isEmpty())
+            break;
+        data += chunk;
+    }
+    return data;
+}
+
 } // namespace edid
