@@ -1,17 +1,18 @@
 #include "cli/Cli.h"
 
+#include "cec_infoframes/EntryParse.h"
 #include "cli/CecWords.h"
 #include "cli/Completion.h"
 #include "cli/ConfigCommands.h"
+#include "cli/DisplaysCommand.h"
 #include "cli/GlobalOptions.h"
-#include "cli/JsonEnding.h"
 #include "cli/InfoframeCommands.h"
+#include "cli/JsonEnding.h"
 #include "cli/Output.h"
 #include "cli/Request.h"
 #include "cli/StatusWatch.h"
-#include "cli/DisplaysCommand.h"
+#include "cli/TableSource.h"
 #include "device/Clock.h"
-#include "cec_infoframes/EntryParse.h"
 #include "device/UsbApi.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidInput.h"
@@ -63,19 +64,10 @@ int printDecoded(const edid::Bytes &bytes, bool json, QIODevice &out)
 // edid decode: a file or standard input, without any device.
 int decodeInput(const Request &r, const Streams &io)
 {
-    const bool standardInput = r.decodeFile.isEmpty() || r.decodeFile == "-";
-    const QString name = standardInput ? QStringLiteral("standard input") : r.decodeFile;
-    QFile file(r.decodeFile);
-    QIODevice *from = standardInput ? io.in : &file;
-    if (from == nullptr || (!standardInput && !file.open(QIODevice::ReadOnly)))
-        return complain(io.err, exitcode::Usage,
-                        QStringLiteral("cannot read %1: %2")
-                            .arg(name, from ? file.errorString() : QStringLiteral("not open")));
-    const edid::TableInput in = edid::tableFromContents(edid::readBoundedInput(*from));
-    if (!in.ok())
-        return complain(io.err, exitcode::Usage,
-                        QStringLiteral("no EDID table in %1: %2").arg(name, in.error));
-    return printDecoded(in.bytes, r.json, io.out);
+    const TableSource source = readTableSource(r.decodeFile, io.in, false);
+    if (!source.error.isEmpty())
+        return complain(io.err, exitcode::Usage, source.error);
+    return printDecoded(source.input.bytes, r.json, io.out);
 }
 
 // One line on a terminal, rewritten in place; gone when the operation ends.

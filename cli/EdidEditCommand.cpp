@@ -1,6 +1,7 @@
 #include "cli/EdidEditCommand.h"
 
 #include "cli/Cli.h"
+#include "cli/TableSource.h"
 #include "edid/EdidInput.h"
 #include "edid/EdidText.h"
 #include "edid/EdidWriteChecks.h"
@@ -26,21 +27,11 @@ int complain(QIODevice &err, int code, const QString &text)
 // A file or standard input: a raw table or hex text of 128 or 256 bytes.
 int readInput(const EdidEditRequest &r, const Streams &io, edid::Table &table)
 {
-    const bool standardInput = r.inputFile.isEmpty() || r.inputFile == "-";
-    const QString name = standardInput ? QStringLiteral("standard input") : r.inputFile;
-    QFile file(r.inputFile);
-    QIODevice *from = standardInput ? io.in : &file;
-    if (from == nullptr || (!standardInput && !file.open(QIODevice::ReadOnly)))
-        return complain(io.err, exitcode::Usage,
-                        QStringLiteral("cannot read %1: %2")
-                            .arg(name, from ? file.errorString() : QStringLiteral("not open")));
-    const edid::TableInput in = edid::tableFromContents(edid::readBoundedInput(*from));
-    const QString error = in.ok() ? edid::notADeviceTable(int(in.bytes.size())) : in.error;
-    if (!error.isEmpty())
-        return complain(io.err, exitcode::Usage,
-                        QStringLiteral("no EDID table in %1: %2").arg(name, error));
+    const TableSource source = readTableSource(r.inputFile, io.in, true);
+    if (!source.error.isEmpty())
+        return complain(io.err, exitcode::Usage, source.error);
     table.fill(0);
-    std::copy(in.bytes.begin(), in.bytes.end(), table.begin());
+    std::copy(source.input.bytes.begin(), source.input.bytes.end(), table.begin());
     return exitcode::Ok;
 }
 
