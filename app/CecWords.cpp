@@ -158,8 +158,8 @@ void attachCecWords(QTextEdit &editor, QLabel &help)
             row.words->setText(tr("%1 needs %2").arg(QLatin1String(command->name), arguments));
             return;
         }
-        const cec::Built built = cec::buildCommand(*command, given, cec::DefaultInitiator,
-                                                   row.destination->currentData().toInt());
+        const int to = row.destination->currentData().toInt();
+        const cec::Built built = cec::buildCommand(*command, given, cec::initiatorFor(to), to);
         if (built.messages.empty()) {
             row.words->setText(built.error);
             return;

@@ -174,4 +174,9 @@ Built buildCommand(const NamedCommand &command, const QStringList &arguments, in
     return built;
 }
 
+int initiatorFor(int destination)
+{
+    return destination == DefaultInitiator ? CEC_LOG_ADDR_TV : DefaultInitiator;
+}
+
 } // namespace cec

@@ -15,6 +15,10 @@ namespace cec
 // The device sends as the Audio System, as its own examples do.
 constexpr int DefaultInitiator = 5;
 
+// The sender when the user names none: the Audio System, or the TV for a message to the Audio
+// System (its volume and mute keys), which could not be sent to itself.
+int initiatorFor(int destination);
+
 struct NamedCommand {
     const char *name; // "set-stream-path"
     std::uint8_t opcode;

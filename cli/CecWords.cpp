@@ -97,6 +97,8 @@ bool applyCecOptions(const QCommandLineParser &p, Request &r, QString &error)
         }
         ends[i] = *device;
     }
+    if (!p.isSet("from"))
+        ends[1] = cec::initiatorFor(ends[0]);
     r.cec.verbose = p.isSet("verbose");
     const cec::Built built = cec::buildCommand(command, r.cec.arguments, ends[1], ends[0]);
     if (built.messages.empty()) {
@@ -132,8 +134,11 @@ int printCecWords(const Request &r, QIODevice &out)
     for (int a = 0; a <= cec::Broadcast; ++a)
         devices << cec::deviceName(a);
     lines << QString()
-          << QStringLiteral("DEVICE of --to and --from: %1, or 0 to 15; --from defaults to %2.")
-                 .arg(devices.join(QStringLiteral(", ")), cec::deviceName(cec::DefaultInitiator));
+          << QStringLiteral("DEVICE of --to and --from: %1, or 0 to 15; --from defaults to %2 "
+                            "(to %3 from %4).")
+                 .arg(devices.join(QStringLiteral(", ")), cec::deviceName(cec::DefaultInitiator),
+                      cec::deviceName(cec::DefaultInitiator),
+                      cec::deviceName(cec::initiatorFor(cec::DefaultInitiator)));
     out.write(lines.join(u'\n').toUtf8() + '\n');
     return exitcode::Ok;
 }

@@ -126,7 +126,7 @@ private slots:
         row("give power status", {"give-power-status", "playback1"}, "548f");
         row("volume up", {"volume-up", "", "tv"}, "0544:41 0545");
         row("volume down", {"volume-down", "", "0"}, "0544:42 0545");
-        row("mute", {"mute", "", "tv"}, "0544:43 0545");
+        row("mute, from the TV unless told", {"mute"}, "0544:43 0545");
         row("user control by name", {"user-control volume-up"}, "5044:41");
         row("user control by number", {"user-control 0x6d", "playback3"}, "5b44:6d");
         row("user control released", {"user-control-released", "8"}, "5845");
@@ -137,7 +137,7 @@ private slots:
         row("bad address", {"active-source 1.0.0"}, "'1.0.0' is no physical address");
         row("unknown key", {"user-control frob"}, "'frob' is no remote key");
         row("key out of range", {"user-control 0x141"}, "'0x141' is no remote key");
-        row("to itself", {"mute"}, "initiator and destination are the same device");
+        row("to itself", {"mute", "", "audio"}, "initiator and destination are the same device");
         row("broadcast only", {"active-source 1.0.0.0", "tv"}, "is sent to all devices");
         row("directed only", {"image-view-on", "all"}, "goes to one device");
     }
@@ -150,9 +150,9 @@ private slots:
         QVERIFY(command != nullptr);
         const auto to = cec::parseDevice(words.value(1));
         const auto from = cec::parseDevice(words.value(2));
-        const cec::Built built =
-            cec::buildCommand(*command, call, from.value_or(cec::DefaultInitiator),
-                              to.value_or(command->destination));
+        const int destination = to.value_or(command->destination);
+        const cec::Built built = cec::buildCommand(
+            *command, call, from.value_or(cec::initiatorFor(destination)), destination);
         QStringList hex;
         for (const QByteArray &m : built.messages)
             hex << QString::fromLatin1(m.toHex());

@@ -465,7 +465,8 @@ private slots:
         row("--to with hex", {"cec", "send", "40:04", "--to", "tv"}, "--to applies to a named");
         row("unknown device", {"cec", "send", "standby", "--to", "vcr"}, "'vcr' is no CEC device");
         row("mistyped command", {"cec", "send", "stanby"}, "'stanby' is no CEC command");
-        row("named command's problem", {"cec", "send", "mute"}, "initiator and destination");
+        row("named command's problem", {"cec", "send", "mute", "--from", "audio"},
+            "initiator and destination");
         row("decode of no hex", {"cec", "decode", "5:04"}, "not colon hex");
         row("17 bytes: more than CEC carries",
             {"cec", "send", QStringList(17, "40").join(':')}, "CEC carries at most 16 bytes");
