@@ -118,6 +118,46 @@ int remove420Vics(Layout &layout, const std::function<bool(int vic)> &drop)
     return removed;
 }
 
+// HDMI VICs 1 to 4 of the HDMI vendor-specific block, each with the CTA-861 VIC of its format.
+constexpr std::pair<int, int> HdmiVicFormats[] = {{1, 95}, {2, 94}, {3, 93}, {4, 98}};
+constexpr int HdmiVideoFlagsByte = 7;
+constexpr std::uint8_t LatencyPresent = 0x80, InterlacedLatencyPresent = 0x40,
+                       HdmiVideoPresent = 0x20;
+
+// From the HDMI block's own VIC list, those whose CTA-861 format `drop` names: a display that
+// no longer lists a format must not claim it there either. Returns how many went.
+int removeHdmiVics(Layout &layout, const std::function<bool(int vic)> &drop)
+{
+    const std::optional<int> hdmi = layout.vendor(cta::HdmiOui);
+    if (!hdmi)
+        return 0;
+    Bytes &p = layout.blocks[std::size_t(*hdmi)].payload;
+    if (p.size() <= HdmiVideoFlagsByte || !(p[HdmiVideoFlagsByte] & HdmiVideoPresent))
+        return 0;
+    const std::uint8_t flags = p[HdmiVideoFlagsByte];
+    // After the flags: the latencies when present, the 3D and image size byte, the lengths.
+    const std::size_t lengths = HdmiVideoFlagsByte + 2 + (flags & LatencyPresent ? 2 : 0) +
+                                (flags & InterlacedLatencyPresent ? 2 : 0);
+    if (lengths >= p.size())
+        return 0;
+    const int count = p[lengths] >> 5;
+    const std::size_t first = lengths + 1;
+    if (first + std::size_t(count) > p.size())
+        return 0; // shorter than it says: the decoder names that, the edit leaves it
+    int removed = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        const auto at = p.begin() + std::ptrdiff_t(first) + i;
+        for (const auto &[hdmiVic, ctaVic] : HdmiVicFormats)
+            if (*at == hdmiVic && drop(ctaVic)) {
+                p.erase(at);
+                ++removed;
+                break;
+            }
+    }
+    p[lengths] = std::uint8_t((count - removed) << 5 | (p[lengths] & 0x1F));
+    return removed;
+}
+
 bool listed(const Layout &layout, int vic)
 {
     for (const SvdPlace &p : svds(layout))
@@ -132,7 +172,9 @@ QString removeVics(Layout &layout, const std::vector<int> &vics)
         if (!listed(layout, vic))
             return QStringLiteral("VIC %1 is not in the video data block").arg(vic);
     const std::set<int> drop(vics.begin(), vics.end());
-    removeSvds(layout, [&](int vic) { return drop.count(vic) != 0; });
+    const auto dropped = [&](int vic) { return drop.count(vic) != 0; };
+    removeSvds(layout, dropped);
+    removeHdmiVics(layout, dropped);
     return {};
 }
 
@@ -162,7 +204,9 @@ QString removeMode(Layout &layout, int width, int height)
         const VideoFormatRow *row = videoFormat(vic);
         return row != nullptr && row->width == width && row->height == height;
     };
-    if (removeSvds(layout, ofSize) + remove420Vics(layout, ofSize) == 0)
+    if (removeSvds(layout, ofSize) + remove420Vics(layout, ofSize) +
+            removeHdmiVics(layout, ofSize) ==
+        0)
         return QStringLiteral("no VIC of %1x%2 is listed").arg(width).arg(height);
     return {};
 }
