@@ -64,6 +64,98 @@ void eraseBlocks(Layout &layout, const std::function<bool(const DataBlock &)> &d
     blocks.erase(std::remove_if(blocks.begin(), blocks.end(), drop), blocks.end());
 }
 
+// HDMI VICs 1 to 4 of the HDMI vendor-specific block, each with the CTA-861 VIC of its format.
+constexpr std::pair<int, int> HdmiVicFormats[] = {{1, 95}, {2, 94}, {3, 93}, {4, 98}};
+constexpr int HdmiVideoFlagsByte = 7;
+constexpr std::uint8_t LatencyPresent = 0x80, InterlacedLatencyPresent = 0x40,
+                       HdmiVideoPresent = 0x20;
+constexpr int ThreeDMulti = 5;    // bits 6 and 5 of the 3D byte: 1 structures, 2 with a mask
+constexpr int PositionalModes = 16; // 3D masks and 2D_VIC_order count the first 16 descriptors
+constexpr int DetailedStructures = 8; // 3D_Structure 8 and up carry a detail byte
+
+// Where the HDMI block's video part lies: its lengths byte, the HDMI VICs, the 3D part.
+struct HdmiVideo {
+    std::size_t threeDByte = 0; // 3D present, 3D_Multi_present, image size
+    std::size_t lengths = 0;    // HDMI_VIC_LEN (3 bits), HDMI_3D_LEN (5 bits)
+    int vicCount = 0;
+    int threeDLength = 0;
+    std::size_t threeD() const { return lengths + 1 + std::size_t(vicCount); }
+};
+
+std::optional<HdmiVideo> hdmiVideo(const Bytes &p)
+{
+    if (p.size() <= HdmiVideoFlagsByte || !(p[HdmiVideoFlagsByte] & HdmiVideoPresent))
+        return std::nullopt;
+    const std::uint8_t flags = p[HdmiVideoFlagsByte];
+    HdmiVideo v;
+    v.threeDByte = HdmiVideoFlagsByte + 1 + (flags & LatencyPresent ? 2 : 0) +
+                   (flags & InterlacedLatencyPresent ? 2 : 0);
+    v.lengths = v.threeDByte + 1;
+    if (v.lengths >= p.size())
+        return std::nullopt;
+    v.vicCount = p[v.lengths] >> 5;
+    v.threeDLength = p[v.lengths] & 0x1F;
+    if (v.threeD() + std::size_t(v.threeDLength) > p.size())
+        return std::nullopt; // shorter than it says: the decoder names that, edits leave it
+    return v;
+}
+
+// Bit i of `mask` (most significant byte first) is descriptor i: the bits of the descriptors
+// gone are taken out, the others move down with their descriptors.
+std::uint16_t withoutPositions(std::uint16_t mask, const std::vector<std::size_t> &gone)
+{
+    std::uint16_t out = 0;
+    int to = 0;
+    for (int bit = 0; bit < PositionalModes; ++bit) {
+        if (std::find(gone.begin(), gone.end(), std::size_t(bit)) != gone.end())
+            continue;
+        if (mask >> bit & 1)
+            out |= std::uint16_t(1 << to);
+        ++to;
+    }
+    return out;
+}
+
+// The HDMI block's 3D part names descriptors by position (its mask and each 2D_VIC_order): when
+// descriptors go, their entries go and the others are renumbered, so 3D stays on the same modes.
+void renumber3d(Layout &layout, const std::vector<std::size_t> &gone)
+{
+    const std::optional<int> hdmi = layout.vendor(cta::HdmiOui);
+    if (!hdmi || gone.empty())
+        return;
+    Bytes &p = layout.blocks[std::size_t(*hdmi)].payload;
+    const std::optional<HdmiVideo> video = hdmiVideo(p);
+    if (!video)
+        return;
+    const int multi = p[video->threeDByte] >> ThreeDMulti & 3;
+    std::size_t at = video->threeD() + (multi == 1 || multi == 2 ? 2 : 0);
+    const std::size_t end = video->threeD() + std::size_t(video->threeDLength);
+    if (multi == 2 && at + 2 <= end) {
+        const std::uint16_t mask = withoutPositions(std::uint16_t(p[at] << 8 | p[at + 1]), gone);
+        p[at] = std::uint8_t(mask >> 8);
+        p[at + 1] = std::uint8_t(mask);
+        at += 2;
+    }
+    std::size_t last = end;
+    while (at < last) {
+        const int order = p[at] >> 4;
+        const std::size_t size = (p[at] & 0x0F) >= DetailedStructures ? 2 : 1;
+        if (at + size > last)
+            break;
+        if (std::find(gone.begin(), gone.end(), std::size_t(order)) != gone.end()) {
+            p.erase(p.begin() + std::ptrdiff_t(at), p.begin() + std::ptrdiff_t(at + size));
+            last -= size;
+            continue;
+        }
+        const auto before = std::count_if(gone.begin(), gone.end(),
+                                          [order](std::size_t g) { return g < std::size_t(order); });
+        p[at] = std::uint8_t((order - int(before)) << 4 | (p[at] & 0x0F));
+        at += size;
+    }
+    const int length = video->threeDLength - int(end - last);
+    p[video->lengths] = std::uint8_t(video->vicCount << 5 | length);
+}
+
 // Removes the descriptors `drop` names; each capability map loses their bits, so that its other
 // bits keep pointing at the same modes. A video block left empty goes. Returns how many went.
 int removeSvds(Layout &layout, const std::function<bool(int vic)> &drop)
@@ -93,6 +185,7 @@ int removeSvds(Layout &layout, const std::function<bool(int vic)> &drop)
             }
         }
     }
+    renumber3d(layout, gone);
     for (auto g = gone.rbegin(); g != gone.rend(); ++g) {
         Bytes &p = layout.blocks[std::size_t(all[*g].block)].payload;
         p.erase(p.begin() + all[*g].at);
@@ -118,12 +211,6 @@ int remove420Vics(Layout &layout, const std::function<bool(int vic)> &drop)
     return removed;
 }
 
-// HDMI VICs 1 to 4 of the HDMI vendor-specific block, each with the CTA-861 VIC of its format.
-constexpr std::pair<int, int> HdmiVicFormats[] = {{1, 95}, {2, 94}, {3, 93}, {4, 98}};
-constexpr int HdmiVideoFlagsByte = 7;
-constexpr std::uint8_t LatencyPresent = 0x80, InterlacedLatencyPresent = 0x40,
-                       HdmiVideoPresent = 0x20;
-
 // From the HDMI block's own VIC list, those whose CTA-861 format `drop` names: a display that
 // no longer lists a format must not claim it there either. Returns how many went.
 int removeHdmiVics(Layout &layout, const std::function<bool(int vic)> &drop)
@@ -132,21 +219,12 @@ int removeHdmiVics(Layout &layout, const std::function<bool(int vic)> &drop)
     if (!hdmi)
         return 0;
     Bytes &p = layout.blocks[std::size_t(*hdmi)].payload;
-    if (p.size() <= HdmiVideoFlagsByte || !(p[HdmiVideoFlagsByte] & HdmiVideoPresent))
+    const std::optional<HdmiVideo> video = hdmiVideo(p);
+    if (!video)
         return 0;
-    const std::uint8_t flags = p[HdmiVideoFlagsByte];
-    // After the flags: the latencies when present, the 3D and image size byte, the lengths.
-    const std::size_t lengths = HdmiVideoFlagsByte + 2 + (flags & LatencyPresent ? 2 : 0) +
-                                (flags & InterlacedLatencyPresent ? 2 : 0);
-    if (lengths >= p.size())
-        return 0;
-    const int count = p[lengths] >> 5;
-    const std::size_t first = lengths + 1;
-    if (first + std::size_t(count) > p.size())
-        return 0; // shorter than it says: the decoder names that, the edit leaves it
     int removed = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        const auto at = p.begin() + std::ptrdiff_t(first) + i;
+    for (int i = video->vicCount - 1; i >= 0; --i) {
+        const auto at = p.begin() + std::ptrdiff_t(video->lengths + 1) + i;
         for (const auto &[hdmiVic, ctaVic] : HdmiVicFormats)
             if (*at == hdmiVic && drop(ctaVic)) {
                 p.erase(at);
@@ -154,7 +232,7 @@ int removeHdmiVics(Layout &layout, const std::function<bool(int vic)> &drop)
                 break;
             }
     }
-    p[lengths] = std::uint8_t((count - removed) << 5 | (p[lengths] & 0x1F));
+    p[video->lengths] = std::uint8_t((video->vicCount - removed) << 5 | video->threeDLength);
     return removed;
 }
 

@@ -1,5 +1,6 @@
 // The editor on the 25 built-in tables and the real ones: every edit, decoded afterwards by the
 // decoder, changed what it names and nothing else; a refused edit leaves the table as it was.
+#include "edid/EdidCtaLayout.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidEditor.h"
 #include "edid/EdidFile.h"
@@ -220,6 +221,8 @@ private slots:
     void laterRefusalKeepsEarlierEdits();
     void writeChecks_data();
     void writeChecks();
+    void threeDFollowsItsModes_data();
+    void threeDFollowsItsModes();
 
 private:
     std::set<int> applied_; // rows that took effect on some table
@@ -386,6 +389,53 @@ void EdidEditorTest::writeChecks()
         QVERIFY2(found.filter(QRegularExpression("^1:")).size() == found.size() &&
                      found.filter(problem).size() >= 1,
                  qPrintable(found.join(u'\n')));
+}
+
+void EdidEditorTest::threeDFollowsItsModes_data()
+{
+    QTest::addColumn<int>("removed"); // which descriptor, by position
+    QTest::addColumn<QByteArray>("threeD"); // the HDMI block's 3D part afterwards
+    // Before: structures for all, mask of descriptors 0 to 2, descriptor 2 frame packing,
+    // descriptor 3 side-by-side with its detail byte.
+    QTest::newRow("second: the later ones move down") << 1 << QByteArray::fromHex("00010003102810");
+    QTest::newRow("fourth: its entry goes") << 3 << QByteArray::fromHex("0001000720");
+}
+
+// The HDMI block's 3D part names descriptors by position: a removed descriptor's 3D goes, the
+// others keep theirs.
+void EdidEditorTest::threeDFollowsItsModes()
+{
+    QFETCH(int, removed);
+    QFETCH(QByteArray, threeD);
+    const QByteArray bytes = edidgen::builtinTable(1);
+    edid::Table table{};
+    std::copy(bytes.begin(), bytes.end(), table.begin());
+    const auto hdmiPayload = [](edid::cta::Layout &layout) -> edid::Bytes & {
+        return layout.blocks[std::size_t(*layout.vendor(edid::cta::HdmiOui))].payload;
+    };
+    edid::cta::Layout layout = *edid::cta::parse(table).layout;
+    edid::Bytes &p = hdmiPayload(layout);
+    // Flags byte 7 of this block: no latencies, HDMI video present; 3D byte, lengths, VICs.
+    QCOMPARE(p[7] & 0xE0, 0x20);
+    const std::size_t end = 10 + std::size_t(p[9] >> 5);
+    p.resize(end);
+    p[8] = 0x80 | 0x40; // 3D present, structures and mask given
+    const QByteArray given = QByteArray::fromHex("00010007203810");
+    p[9] = std::uint8_t((p[9] & 0xE0) | given.size());
+    p.insert(p.end(), given.begin(), given.end());
+    QVERIFY(edid::cta::encode(layout, table).isEmpty());
+    table = edid::withChecksums(table);
+    const int vic = decoded(table).vics.at(std::size_t(removed)).vic;
+    QString error;
+    const edid::EditResult result = edid::applyEdits(
+        table, {*edid::editFromWords("remove-vic", QString::number(vic), error)});
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    edid::cta::Layout after = *edid::cta::parse(result.table).layout;
+    const edid::Bytes &q = hdmiPayload(after);
+    QCOMPARE(int(q[9] & 0x1F), threeD.size());
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(q.data()) + q.size() - threeD.size(),
+                        threeD.size()),
+             threeD);
 }
 
 QTEST_GUILESS_MAIN(EdidEditorTest)
