@@ -82,11 +82,6 @@ private slots:
         QTest::newRow("custom HDR") << ""
                                     << "IFtext" << kHdr10 << "Custom HDR in words"
                                     << "PQ, BT.2020, D65, 1000 / 0.0050 cd/m², MaxCLL 1000";
-        QTest::newRow("custom HDR, short") << ""
-                                           << "IFtext"
-                                           << "87:01:1a:91:02"
-                                           << "Custom HDR in words"
-                                           << "checksum 0x91, the bytes need 0x5c";
         QTest::newRow("custom HDR, no hex") << ""
                                             << "IFtext"
                                             << "87:0g"

@@ -5,7 +5,7 @@
 #include "cli/CommandTable.h"
 #include "settings/Catalog.h"
 
-#include "ModelLink.h"
+#include "CliRig.h"
 
 #include <QBuffer>
 #include <QJsonDocument>
@@ -28,35 +28,16 @@ struct EndingWatcher : DeviceWatcher {
     std::vector<WatchedDevice> present() const override { return {{"2023", true, "2023.sock"}}; }
 };
 
-struct Rig : ModelLink {
-    QBuffer out, err, in;
+struct Rig : CliRig {
     std::atomic<bool> interrupted{false};
-    Rig() { model.setBusy(false); }
     int run(const QStringList &args)
     {
-        for (QBuffer *b : {&out, &err}) {
-            b->close();
-            b->setData(QByteArray());
-            b->open(QIODevice::WriteOnly);
-        }
-        in.open(QIODevice::ReadOnly);
-        cli::Backend backend{usb, clock, alerts, [](std::uint32_t, const QString &) {
-                                 return QStringLiteral("model");
-                             }};
-        backend.watch = [this](const QByteArray &) {
-            return std::make_unique<EndingWatcher>(interrupted);
-        };
-        backend.catchInterrupt = [this] { return &interrupted; };
-        return cli::run(QStringList{"korvalis-cli"} + args, backend,
-                        cli::Streams{out, err, false, false, &in});
-    }
-    QString stdoutText() const { return QString::fromUtf8(out.data()); }
-    // Standard output as one JSON object; empty when it is anything else.
-    QJsonObject json() const
-    {
-        QJsonParseError e{};
-        const QJsonDocument doc = QJsonDocument::fromJson(out.data(), &e);
-        return e.error == QJsonParseError::NoError ? doc.object() : QJsonObject();
+        return CliRig::run(args, false, false, [this](cli::Backend &backend) {
+            backend.watch = [this](const QByteArray &) {
+                return std::make_unique<EndingWatcher>(interrupted);
+            };
+            backend.catchInterrupt = [this] { return &interrupted; };
+        });
     }
 };
 

@@ -7,7 +7,7 @@
 #include "settings/Catalog.h"
 #include "sim/DeviceModel.h"
 
-#include "ModelLink.h"
+#include "CliRig.h"
 #include "sim/ModelUsbApi.h"
 
 #include <QBuffer>
@@ -26,34 +26,7 @@ QByteArray registerWrite(int reg, int value)
     return QByteArray::fromRawData("\x10\x04\xE0", 3) + char(reg) + char(value);
 }
 
-struct Streams {
-    QBuffer out, err, in;
-    int run(UsbApi &usb, Clock &clock, Alerts &alerts, const QStringList &args,
-            bool outTerminal = false, bool errTerminal = false)
-    {
-        out.close();
-        err.close();
-        out.setData(QByteArray());
-        err.setData(QByteArray());
-        out.open(QIODevice::WriteOnly);
-        err.open(QIODevice::WriteOnly);
-        in.open(QIODevice::ReadOnly);
-        const cli::Streams streams{out, err, outTerminal, errTerminal, &in};
-        const auto locate = [](std::uint32_t, const QString &) { return QStringLiteral("model"); };
-        return cli::run(QStringList{"korvalis-cli"} + args,
-                        cli::Backend{usb, clock, alerts, locate}, streams);
-    }
-    QString stdoutText() const { return QString::fromUtf8(out.data()); }
-    QString stderrText() const { return QString::fromUtf8(err.data()); }
-    QJsonObject json() const { return QJsonDocument::fromJson(out.data()).object(); }
-};
-
-struct Rig : ModelLink, Streams {
-    Rig() { model.setBusy(false); }
-    int run(const QStringList &args, bool outTerminal = false, bool errTerminal = false)
-    {
-        return Streams::run(usb, clock, alerts, args, outTerminal, errTerminal);
-    }
+struct Rig : CliRig {
     QList<QByteArray> registerWrites() const
     {
         QList<QByteArray> out;
@@ -597,7 +570,7 @@ private slots:
         ModelUsbApi usb(clock);
         usb.devices = devices;
         RecordingAlerts alerts;
-        Streams io;
+        CliStreams io;
         QCOMPARE(io.run(usb, clock, alerts, args), 3);
         QVERIFY2(io.stderrText().contains(says), qPrintable(io.stderrText()));
         QCOMPARE(usb.writes.size(), 0);
@@ -651,7 +624,7 @@ private slots:
                 usb.devices << second;
         };
         RecordingAlerts alerts;
-        Streams io;
+        CliStreams io;
         QCOMPARE(io.run(usb, clock, alerts, args), exit);
         QVERIFY2(clock.now <= std::uint32_t(fakeMs), qPrintable(QString::number(clock.now)));
         // Opened once: no probe that another program could slip in behind.

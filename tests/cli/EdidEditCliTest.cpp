@@ -5,7 +5,7 @@
 #include "edid/EdidTable.h"
 #include "sim/DeviceModel.h"
 
-#include "ModelLink.h"
+#include "CliRig.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -17,23 +17,7 @@
 namespace
 {
 
-struct Rig : ModelLink {
-    QBuffer out, err, in;
-    Rig() { model.setBusy(false); }
-    int run(const QStringList &args)
-    {
-        for (QBuffer *b : {&out, &err}) {
-            b->close();
-            b->setData(QByteArray());
-            b->open(QIODevice::WriteOnly);
-        }
-        in.open(QIODevice::ReadOnly);
-        const cli::Streams streams{out, err, false, false, &in};
-        const auto locate = [](std::uint32_t, const QString &) { return QStringLiteral("model"); };
-        return cli::run(QStringList{"korvalis-cli"} + args,
-                        cli::Backend{usb, clock, alerts, locate}, streams);
-    }
-};
+using Rig = CliRig;
 
 edid::EdidInfo decoded(const QByteArray &bytes)
 {
