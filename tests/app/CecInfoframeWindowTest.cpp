@@ -1,6 +1,6 @@
 // The CEC and HDR/IF pages end to end: the real window with its form on the in-process device
 // model, in fake time. Requests are checked byte for byte, with the pause before each activate.
-#include "TestWindow.h"
+#include "WindowRig.h"
 #include "app/MainWindow.h"
 #include "sim/DeviceModel.h"
 
@@ -35,20 +35,8 @@ QString pairs(int k, int blanks = 0)
     return QStringList(k, "5a").join(':') + QString(blanks, ' ');
 }
 
-struct Rig : ModelLink {
-    FakePrompts prompts;
-    std::unique_ptr<TestWindow> window;
-
-    Rig()
-    {
-        window = std::make_unique<TestWindow>(link, prompts);
-        QTimerEvent event(0x7ABC); // one tick finishes the start-up EDID wait
-        QCoreApplication::sendEvent(window.get(), &event);
-        model.setBusy(false);
-        model.clearLog();
-        window->statusBar()->showMessage("before");
-    }
-    template <class T> T *find(const QString &name) const { return window->findChild<T *>(name); }
+struct Rig : WindowRig {
+    Rig() { window->statusBar()->showMessage("before"); }
     void type(const QString &editor, const QString &text)
     {
         if (!text.isNull())

@@ -1,6 +1,6 @@
 // The CEC page in words on the real window: the words follow the editor, a named command fills
 // the editor, and Send CEC sends what it holds.
-#include "TestWindow.h"
+#include "WindowRig.h"
 #include "sim/DeviceModel.h"
 
 #include "FakePrompts.h"
@@ -18,22 +18,7 @@
 namespace
 {
 
-struct Rig : ModelLink {
-    FakePrompts prompts;
-    std::unique_ptr<TestWindow> window;
-
-    Rig()
-    {
-        window = std::make_unique<TestWindow>(link, prompts);
-        QTimerEvent event(0x7ABC); // one tick finishes the start-up EDID wait
-        QCoreApplication::sendEvent(window.get(), &event);
-        model.setBusy(false);
-        model.clearLog();
-    }
-    template <class T> T *find(const char *name) const
-    {
-        return window->findChild<T *>(QLatin1String(name));
-    }
+struct Rig : WindowRig {
     QString words() const { return find<QLabel>("lblCecWords")->text(); }
     QString editor() const { return find<QTextEdit>("CECtext")->toPlainText(); }
 };

@@ -1,6 +1,6 @@
 // The HDR/IF page's infoframes in words, the two field dialogs and the question before a
 // malformed HDR frame, on the real window of each form against the device model.
-#include "TestWindow.h"
+#include "WindowRig.h"
 #include "app/AviFieldsDialog.h"
 #include "app/HdrMetadataDialog.h"
 #include "cec_infoframes/HdrColour.h"
@@ -25,21 +25,7 @@ namespace
 const char kHdr10[] = "87:01:1a:91:02:00:48:8a:08:39:34:21:aa:9b:96:19:fc:08:13:3d:42:40:e8:03:"
                       "32:00:e8:03:90:01";
 
-struct Rig : ModelLink {
-    FakePrompts prompts;
-    std::unique_ptr<TestWindow> window;
-    Rig()
-    {
-        window = std::make_unique<TestWindow>(link, prompts);
-        tick(); // finishes the start-up EDID wait
-        model.setBusy(false);
-        model.clearLog();
-    }
-    void tick()
-    {
-        QTimerEvent event(0x7ABC);
-        QCoreApplication::sendEvent(window.get(), &event);
-    }
+struct Rig : WindowRig {
     QTextEdit *editor(const QString &name) { return window->findChild<QTextEdit *>(name); }
     QLabel *words(const QString &accessibleName)
     {
